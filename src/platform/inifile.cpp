@@ -38,6 +38,7 @@ QByteArray StripLineEnd(const QByteArray& raw) {
 TIniFile::TIniFile(const QString& fileName) {
   QString path = NativePath(fileName);
   if (!path.isEmpty() && !path.contains('/')) path = WindowsFolder() + "/" + path;
+  requested_ = path;
   fileName_ = FindExistingFile(path);
 }
 
@@ -66,6 +67,9 @@ TIniFile::TLine TIniFile::Parse(const QByteArray& raw) {
 }
 
 void TIniFile::Load() const {
+  if (!QFileInfo::exists(fileName_)) {
+    fileName_ = FindExistingFile(requested_);
+  }
   QFileInfo info(fileName_);
   info.setCaching(false);
   bool exists = info.exists() && info.isFile();

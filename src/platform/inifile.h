@@ -36,7 +36,9 @@ class TIniFile {
  public:
   explicit TIniFile(const QString& fileName);
 
-  // The full path of the file (after the Windows-folder rule and the case-insensitive lookup).
+  // The full path of the file (after the Windows-folder rule and the case-insensitive lookup;
+  // while no file exists the lookup is repeated at every access, so a file that another
+  // program creates with another spelling is found).
   const QString& FileName() const { return fileName_; }
 
   QString ReadString(const QString& section, const QString& key, const QString& def = {}) const;
@@ -78,7 +80,8 @@ class TIniFile {
   QByteArray LineEnd() const;
   static TLine Parse(const QByteArray& raw);
 
-  QString fileName_;
+  QString requested_;  // the name as given, for a later case-insensitive lookup
+  mutable QString fileName_;
   mutable QList<TLine> lines_;
   mutable bool loaded_ = false;
   mutable bool existed_ = false;

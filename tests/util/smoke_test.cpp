@@ -1,3 +1,0 @@
-#include <gtest/gtest.h>
-
-TEST(Build, TestProgramRuns) { EXPECT_TRUE(true); }

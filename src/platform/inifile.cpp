@@ -15,8 +15,10 @@ namespace {
 QString Decode(const QByteArray& bytes) {
   QStringDecoder utf8(QStringDecoder::Utf8);
   QString text = utf8(bytes);
-  if (utf8.hasError()) return QString::fromLatin1(bytes);
-  return text;
+  if (!utf8.hasError()) return text;
+  // Files written by the Windows edition hold the ANSI code page.
+  QStringDecoder ansi("windows-1252");
+  return ansi.isValid() ? ansi(bytes) : QString::fromLatin1(bytes);
 }
 
 QByteArray TrimBlanks(const QByteArray& bytes) {
@@ -45,7 +47,9 @@ TIniFile::TIniFile(const QString& fileName) {
 TIniFile::TLine TIniFile::Parse(const QByteArray& raw) {
   TLine line;
   line.raw = raw;
-  QByteArray text = TrimBlanks(StripLineEnd(raw));
+  QByteArray text = StripLineEnd(raw);
+  if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3);  // byte order mark of an editor
+  text = TrimBlanks(text);
   if (text.startsWith('[')) {
     qsizetype close = text.indexOf(']');
     line.kind = TLine::Section;

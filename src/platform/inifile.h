@@ -18,8 +18,9 @@
 //   of the file are created. A changed entry keeps the key's spelling found in the file;
 //   new entries are added at the end of their section, new sections at the end of the file,
 //   with the line ends that the file already uses.
-// - Text: values are stored as UTF-8; a line that is not valid UTF-8 is read as Latin-1
-//   (files brought over from the Windows code page stay readable).
+// - Text: values are stored as UTF-8; a line that is not valid UTF-8 is read as Windows-1252
+//   (files brought over from the Windows edition stay readable). A UTF-8 byte order mark at
+//   the start of the file is ignored (and kept).
 // - Booleans are integers: 0 is false, any other number true; written as "1" / "0".
 #pragma once
 

@@ -121,9 +121,14 @@ TEST_F(IniFileTest, MissingOrUnreadableFilesReadAsEmpty) {
   }
   QFile::setPermissions(Path("locked.ini"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
-  ASSERT_TRUE(hbtest::WriteFile(Path("binary.ini"), QByteArray("\0\xff[\0=\n[A]\nB=\xe9t\xe9\n", 17)));
+  ASSERT_TRUE(
+      hbtest::WriteFile(Path("binary.ini"), QByteArray("\0\xff[\0=\n[A]\nB=\xe9t\xe9 \x80\n", 20)));
   TIniFile binary(Path("binary.ini"));
-  EXPECT_EQ(binary.ReadString("A", "B"), QString::fromLatin1("\xe9t\xe9"));
+  EXPECT_EQ(binary.ReadString("A", "B"), QString::fromUtf8("été €"));  // Windows-1252 bytes
+
+  ASSERT_TRUE(hbtest::WriteFile(Path("bom.ini"), "\xEF\xBB\xBF[Options]\nLanguage=NL\n"));
+  TIniFile bom(Path("bom.ini"));
+  EXPECT_EQ(bom.ReadString("Options", "Language"), "NL");
 }
 
 TEST_F(IniFileTest, BareNameLiesInWindowsFolderAndNamesMatchWithoutCase) {

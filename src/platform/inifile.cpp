@@ -209,7 +209,16 @@ bool TIniFile::WriteString(const QString& section, const QString& key, const QSt
   Load();
   QString sectionName = section.trimmed();
   QString keyName = key.trimmed();
-  if (sectionName.isEmpty() || keyName.isEmpty()) return false;
+  // Names that the file could not hold as one line of their own kind are refused; a line
+  // break in a value would start a new line, so it becomes a blank.
+  auto breaks = [](const QString& t) { return t.contains('\n') || t.contains('\r'); };
+  if (sectionName.isEmpty() || keyName.isEmpty() || breaks(sectionName) || breaks(keyName) ||
+      sectionName.contains(']') || keyName.contains('=') || keyName.startsWith('[') ||
+      keyName.startsWith(';')) {
+    return false;
+  }
+  QString flat = value;
+  flat.replace("\r\n", " ").replace('\n', ' ').replace('\r', ' ');
   const QByteArray eol = LineEnd();
   int header = FindSection(sectionName);
   int i = FindKey(header, keyName);
@@ -223,7 +232,7 @@ bool TIniFile::WriteString(const QString& section, const QString& key, const QSt
     QByteArray indent = text.left(text.size() - text.trimmed().size());
     qsizetype eq = text.indexOf('=');
     QByteArray keyBytes = TrimBlanks(text.mid(indent.size(), eq - indent.size()));
-    line = Parse(indent + keyBytes + "=" + value.toUtf8() + end);
+    line = Parse(indent + keyBytes + "=" + flat.toUtf8() + end);
     return Save();
   }
   // A last line without a line end gets one before anything is added after it.
@@ -232,7 +241,7 @@ bool TIniFile::WriteString(const QString& section, const QString& key, const QSt
       lines_[index].raw += eol;
     }
   };
-  TLine entry = Parse(keyName.toUtf8() + "=" + value.toUtf8() + eol);
+  TLine entry = Parse(keyName.toUtf8() + "=" + flat.toUtf8() + eol);
   if (header < 0) {
     terminateLine(lines_.size() - 1);
     lines_.append(Parse("[" + sectionName.toUtf8() + "]" + eol));

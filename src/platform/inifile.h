@@ -14,7 +14,9 @@
 // - Reading a file that is missing or cannot be read gives empty sections (defaults); no
 //   read ever throws. The file is read again when it changed on disk since the last read.
 // - Every write goes to disk at once (all lines kept byte for byte, except the one changed).
-//   A write returns false when the file cannot be written; it never throws. Missing folders
+//   A write returns false when the file cannot be written or a name cannot be held (a key
+//   with "=" or a line break, a section with "]"); it never throws. Line breaks in a value
+//   are written as blanks. Missing folders
 //   of the file are created. A changed entry keeps the key's spelling found in the file;
 //   new entries are added at the end of their section, new sections at the end of the file,
 //   with the line ends that the file already uses.

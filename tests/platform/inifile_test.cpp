@@ -104,6 +104,19 @@ TEST_F(IniFileTest, EveryWriteIsOnDiskAndChangesOnDiskAreSeen) {
   EXPECT_EQ(hbtest::ReadFile(Path("sub/dir/new.ini")), "[S]\nK=two\n");
 }
 
+TEST_F(IniFileTest, NamesAndValuesCannotBreakTheFile) {
+  TIniFile ini(Path());
+  ASSERT_TRUE(ini.WriteString("A", "Text", "line 1\r\nline 2\n[B]\nX=1"));
+  EXPECT_EQ(ini.ReadString("A", "Text"), "line 1 line 2 [B] X=1");
+  EXPECT_FALSE(ini.SectionExists("B"));
+  for (auto [section, key] : {std::pair<const char*, const char*>{"A", "k=v"}, {"A", "k\nx"},
+                              {"A]", "k"}, {"", "k"}, {"A", " "}, {"A", "[B]"}, {"A", ";c"}}) {
+    EXPECT_FALSE(ini.WriteString(section, key, "v")) << section << "/" << key;
+  }
+  EXPECT_EQ(ini.ReadSections(), QStringList({"A"}));
+  EXPECT_EQ(ini.ReadSection("A"), QStringList({"Text"}));
+}
+
 TEST_F(IniFileTest, MissingOrUnreadableFilesReadAsEmpty) {
   TIniFile missing(Path("none.ini"));
   EXPECT_EQ(missing.ReadString("A", "B", "def"), "def");

@@ -161,6 +161,18 @@ TEST(PathFuncs, SeparatorsAndNames) {
   hbtest::WriteFile(dir.filePath("file"), "x");
   EXPECT_FALSE(hb::FolderExists(dir.filePath("file")));
   EXPECT_EQ(hb::NormaliseFolder(dir.filePath("a/../b")), dir.filePath("b/"));
+
+  // The developer folder: the current folder or its parent when it holds develop.vrt.
+  const QString previous = QDir::currentPath();
+  QDir().mkpath(dir.filePath("src/sub"));
+  QDir::setCurrent(dir.filePath("src/sub"));
+  EXPECT_EQ(hb::DeveloperFolder(), "");
+  hbtest::WriteFile(dir.filePath("src/Develop.VRT"), "");
+  EXPECT_EQ(hb::DeveloperFolder(), dir.filePath("src/"));
+  QDir::setCurrent(dir.filePath("src"));
+  EXPECT_EQ(hb::NormaliseFolder(""), dir.filePath("src/"));
+  EXPECT_EQ(hb::DeveloperFolder(), dir.filePath("src/"));
+  QDir::setCurrent(previous);
 }
 
 }  // namespace

@@ -230,24 +230,7 @@ TDialogService& DefaultService() {
     }
     auto scripted = std::make_unique<TScriptedDialogs>(false);
     scripted->SetLogFile(log);
-    for (const QString& item : answers.split(',', Qt::SkipEmptyParts)) {
-      const QString word = item.trimmed().toLower();
-      if (item.trimmed().startsWith("text:", Qt::CaseInsensitive)) {
-        scripted->QueueText(item.trimmed().mid(5));
-      } else if (word == "yes" || word == "ja") {
-        scripted->Queue(TDialogAnswer::Yes);
-      } else if (word == "no" || word == "nee") {
-        scripted->Queue(TDialogAnswer::No);
-      } else if (word == "always") {
-        scripted->Queue(TDialogAnswer::Always);
-      } else if (word == "never") {
-        scripted->Queue(TDialogAnswer::Never);
-      } else if (word == "ok") {
-        scripted->Queue(TDialogAnswer::Ok);
-      } else {
-        scripted->Queue(TDialogAnswer::Cancel);
-      }
-    }
+    scripted->QueueScript(answers);
     return std::unique_ptr<TDialogService>(std::move(scripted));
   }();
   return *service;
@@ -297,6 +280,28 @@ void TScriptedDialogs::Queue(TDialogAnswer answer) { answers_.append({answer, {}
 
 void TScriptedDialogs::QueueText(const QString& text) {
   answers_.append({TDialogAnswer::Ok, text, true});
+}
+
+void TScriptedDialogs::QueueScript(const QString& answers) {
+  for (const QString& raw : answers.split(',', Qt::SkipEmptyParts)) {
+    const QString item = raw.trimmed();
+    const QString word = item.toLower();
+    if (word.startsWith("text:")) {
+      QueueText(item.mid(5));
+    } else if (word == "yes" || word == "ja") {
+      Queue(TDialogAnswer::Yes);
+    } else if (word == "no" || word == "nee") {
+      Queue(TDialogAnswer::No);
+    } else if (word == "always") {
+      Queue(TDialogAnswer::Always);
+    } else if (word == "never") {
+      Queue(TDialogAnswer::Never);
+    } else if (word == "ok") {
+      Queue(TDialogAnswer::Ok);
+    } else {
+      Queue(TDialogAnswer::Cancel);
+    }
+  }
 }
 
 QStringList TScriptedDialogs::Texts() const {

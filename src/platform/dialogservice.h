@@ -90,6 +90,9 @@ class TScriptedDialogs : public TDialogService {
   // InputText). Always / Never given to a Yes/No question count as Yes / No, Cancel as No.
   void Queue(TDialogAnswer answer);
   void QueueText(const QString& text);  // an OK answer to InputText with this value
+  // Queues a comma-separated list: yes (ja), no (nee), always, never, ok, cancel, text:<value>.
+  // An unknown word queues Cancel.
+  void QueueScript(const QString& answers);
 
   const QList<TShown>& Shown() const { return shown_; }
   QStringList Texts() const;

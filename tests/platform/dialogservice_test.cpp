@@ -68,6 +68,18 @@ TEST(ScriptedDialogs, LogFileGetsOneLinePerDialog) {
             "warning|Hourbook|regel 1\\nregel 2\nquestion|Vraag|Doorgaan?\n");
 }
 
+TEST(ScriptedDialogs, ScriptTextAsGivenByTheEnvironment) {
+  TScriptedDialogs dlg;
+  dlg.QueueScript("ja, never,text:Piet Jansen,cancel,bogus");
+  EXPECT_TRUE(hb::Dialogs().Question("T", "q", false));
+  EXPECT_EQ(hb::Dialogs().YesNoAlways("T", "q"), TDialogAnswer::Never);
+  QString value;
+  EXPECT_TRUE(hb::Dialogs().InputText("T", "p", value));
+  EXPECT_EQ(value, "Piet Jansen");
+  EXPECT_EQ(hb::Dialogs().QuestionCancel("T", "q"), TDialogAnswer::Cancel);
+  EXPECT_FALSE(hb::Dialogs().Question("T", "q", true));  // an unknown word is Cancel: No
+}
+
 TEST(ConfirmDialog, WidthFollowsTheButtonsOrALongQuestion) {
   EXPECT_EQ(hb::ConfirmClientWidth(8, 40, 77, 77), 77 + 77 + 30);
   EXPECT_EQ(hb::ConfirmClientWidth(8, 400, 77, 77), 416);

@@ -6,6 +6,10 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 #include "platform/folders.h"
 
 namespace hb {
@@ -70,25 +74,41 @@ TIniFile::TLine TIniFile::Parse(const QByteArray& raw) {
   return line;
 }
 
+// What identifies one state of the file: a write by anyone changes at least one of these.
+QList<qint64> TIniFile::Signature() const {
+#ifdef Q_OS_UNIX
+  struct stat st;
+  if (::stat(QFile::encodeName(fileName_).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    return {};
+  }
+  return {qint64(st.st_dev),         qint64(st.st_ino),          qint64(st.st_size),
+          qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec), qint64(st.st_ctim.tv_sec),
+          qint64(st.st_ctim.tv_nsec)};
+#else
+  QFileInfo info(fileName_);
+  if (!info.isFile()) return {};
+  return {info.size(), info.lastModified().toMSecsSinceEpoch()};
+#endif
+}
+
 void TIniFile::Load() const {
   if (!QFileInfo::exists(fileName_)) {
     fileName_ = FindExistingFile(requested_);
   }
-  QFileInfo info(fileName_);
-  info.setCaching(false);
-  bool exists = info.exists() && info.isFile();
-  qint64 size = exists ? info.size() : -1;
-  QDateTime modified = exists ? info.lastModified() : QDateTime();
-  if (loaded_ && exists == existed_ && size == size_ && modified == modified_) return;
+  const QList<qint64> signature = Signature();
+  if (loaded_ && signature == signature_) return;
 
   lines_.clear();
   loaded_ = true;
-  existed_ = exists;
-  size_ = size;
-  modified_ = modified;
-  if (!exists) return;
+  signature_ = signature;
+  unreadable_ = false;
+  if (signature.isEmpty()) return;
   QFile file(fileName_);
-  if (!file.open(QIODevice::ReadOnly)) return;
+  if (!file.open(QIODevice::ReadOnly)) {
+    // Writing now would replace content we have not seen.
+    unreadable_ = true;
+    return;
+  }
   const QByteArray content = file.readAll();
   qsizetype start = 0;
   while (start < content.size()) {
@@ -100,6 +120,10 @@ void TIniFile::Load() const {
 }
 
 bool TIniFile::Save() {
+  if (unreadable_) {
+    loaded_ = false;
+    return false;
+  }
   QByteArray content;
   for (const TLine& line : lines_) content += line.raw;
   QDir().mkpath(QFileInfo(fileName_).absolutePath());

@@ -14,7 +14,7 @@
 // - Reading a file that is missing or cannot be read gives empty sections (defaults); no
 //   read ever throws. The file is read again when it changed on disk since the last read.
 // - Every write goes to disk at once (all lines kept byte for byte, except the one changed).
-//   A write returns false when the file cannot be written or a name cannot be held (a key
+//   A write returns false when the file cannot be read or written or a name cannot be held (a key
 //   with "=" or a line break, a section with "]"); it never throws. Line breaks in a value
 //   are written as blanks. Missing folders
 //   of the file are created. A changed entry keeps the key's spelling found in the file;
@@ -27,7 +27,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -76,6 +75,7 @@ class TIniFile {
   };
 
   void Load() const;
+  QList<qint64> Signature() const;
   bool Save();
   int FindSection(const QString& section) const;            // index of the header or -1
   int SectionEnd(int header) const;                         // index after the section's last line
@@ -87,9 +87,8 @@ class TIniFile {
   mutable QString fileName_;
   mutable QList<TLine> lines_;
   mutable bool loaded_ = false;
-  mutable bool existed_ = false;
-  mutable qint64 size_ = -1;
-  mutable QDateTime modified_;
+  mutable bool unreadable_ = false;   // exists but cannot be read: writes are refused
+  mutable QList<qint64> signature_;  // of the file as last read; empty when missing
 };
 
 }  // namespace hb

@@ -101,6 +101,13 @@ TEST_F(IniFileTest, EveryWriteIsOnDiskAndChangesOnDiskAreSeen) {
   EXPECT_EQ(reader.ReadString("s", "k"), "één");
   ASSERT_TRUE(writer.WriteString("S", "K", "two"));
   EXPECT_EQ(reader.ReadString("S", "K"), "two");
+  for (int i = 0; i < 20; ++i) {  // writes of the same size in quick succession
+    ASSERT_TRUE(writer.WriteString("S", "K", QString("v%1").arg(i % 10)));
+    ASSERT_EQ(reader.ReadString("S", "K"), QString("v%1").arg(i % 10));
+    ASSERT_TRUE(reader.WriteString("S", "K", QString("w%1").arg(i % 10)));
+    ASSERT_EQ(writer.ReadString("S", "K"), QString("w%1").arg(i % 10));
+  }
+  ASSERT_TRUE(writer.WriteString("S", "K", "two"));
   EXPECT_EQ(hbtest::ReadFile(Path("sub/dir/new.ini")), "[S]\nK=two\n");
 }
 
@@ -131,6 +138,7 @@ TEST_F(IniFileTest, MissingOrUnreadableFilesReadAsEmpty) {
   TIniFile locked(Path("locked.ini"));
   if (!QFile(Path("locked.ini")).open(QIODevice::ReadOnly)) {  // root reads anything
     EXPECT_EQ(locked.ReadString("A", "B", "def"), "def");
+    EXPECT_FALSE(locked.WriteString("A", "C", "d"));  // would lose the unseen content
   }
   QFile::setPermissions(Path("locked.ini"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 

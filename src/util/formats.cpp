@@ -116,9 +116,11 @@ QString FormatMoment(const QString& format, double moment) {
     int len = run(lc);
     switch (lc.unicode()) {
       case 'd':
-        if (len >= 5) {
+        if (len >= 6) {
+          out += FormatMoment(s.LongDateFormat, std::floor(moment));
+          len = 6;
+        } else if (len == 5) {
           out += FormatMoment(s.ShortDateFormat, std::floor(moment));
-          len = 5;
         } else if (len == 4) {
           out += DayName(date.dayOfWeek() % 7 + 1, false);
         } else if (len == 3) {

@@ -7,7 +7,7 @@
 // language that is active at start may replace them. They do not change afterwards.
 //
 //   FormatMoment("dd-mmm-yyyy hh:nn", m)   Delphi-style date-time format: d dd ddd dddd
-//                                           ddddd (short date) m mm mmm mmmm yy yyyy h hh
+//                                           ddddd dddddd (short, long date) m mm mmm mmmm yy yyyy h hh
 //                                           n nn s ss z zzz am/pm, "-"/"/" the date separator,
 //                                           ":" the time separator, '...' and "..." literal.
 //                                           "m" right after an "h" means minutes.

@@ -25,6 +25,7 @@ TEST(Formats, NamesAndDateTexts) {
   EXPECT_EQ(hb::FormatMoment(hb::FormatSettings().LongDateFormat, moment), "31-jan-1995");
   EXPECT_EQ(hb::FormatMoment("dddd d mmmm yy, hh:mm:ss", moment),
             "dinsdag 31 januari 95, 14:05:09");
+  EXPECT_EQ(hb::FormatMoment("ddddd|dddddd", moment), "31-01-1995|31-jan-1995");
   EXPECT_EQ(hb::FormatMoment("h:nn am/pm 'om' yyyy", moment), "2:05 pm om 1995");
   EXPECT_EQ(hb::FormatMoment("dd/mm hh:nn", 0.999999999), "31-12 00:00");  // rounds to midnight
 }

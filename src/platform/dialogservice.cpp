@@ -22,7 +22,9 @@ namespace {
 
 TDialogService* g_installed = nullptr;
 
-QString Tr(const char* text) { return QCoreApplication::translate("TDialogService", text); }
+QString Tr(const char* text) {
+  return QCoreApplication::translate("TDialogService", text);
+}
 
 // No screen to show a dialog on: nobody can answer, so the default answer is taken.
 bool Headless() {
@@ -240,19 +242,29 @@ TDialogService& DefaultService() {
 
 QString DialogKindName(TDialogKind kind) {
   switch (kind) {
-    case TDialogKind::Warning: return "warning";
-    case TDialogKind::Information: return "information";
-    case TDialogKind::Error: return "error";
-    case TDialogKind::Question: return "question";
-    case TDialogKind::QuestionCancel: return "questioncancel";
-    case TDialogKind::Confirm: return "confirm";
-    case TDialogKind::YesNoAlways: return "yesnoalways";
-    case TDialogKind::InputText: return "input";
+    case TDialogKind::Warning:
+      return "warning";
+    case TDialogKind::Information:
+      return "information";
+    case TDialogKind::Error:
+      return "error";
+    case TDialogKind::Question:
+      return "question";
+    case TDialogKind::QuestionCancel:
+      return "questioncancel";
+    case TDialogKind::Confirm:
+      return "confirm";
+    case TDialogKind::YesNoAlways:
+      return "yesnoalways";
+    case TDialogKind::InputText:
+      return "input";
   }
   return "dialog";
 }
 
-TDialogService& Dialogs() { return g_installed ? *g_installed : DefaultService(); }
+TDialogService& Dialogs() {
+  return g_installed ? *g_installed : DefaultService();
+}
 
 TDialogService* SetDialogService(TDialogService* service) {
   TDialogService* previous = g_installed;
@@ -276,7 +288,9 @@ TScriptedDialogs::~TScriptedDialogs() {
   if (installed_ && g_installed == this) SetDialogService(previous_);
 }
 
-void TScriptedDialogs::Queue(TDialogAnswer answer) { answers_.append({answer, {}, false}); }
+void TScriptedDialogs::Queue(TDialogAnswer answer) {
+  answers_.append({answer, {}, false});
+}
 
 void TScriptedDialogs::QueueText(const QString& text) {
   answers_.append({TDialogAnswer::Ok, text, true});
@@ -359,10 +373,13 @@ TDialogAnswer TScriptedDialogs::QuestionCancel(const QString& title, const QStri
   switch (a.answer) {
     case TDialogAnswer::Yes:
     case TDialogAnswer::Always:
-    case TDialogAnswer::Ok: return TDialogAnswer::Yes;
+    case TDialogAnswer::Ok:
+      return TDialogAnswer::Yes;
     case TDialogAnswer::No:
-    case TDialogAnswer::Never: return TDialogAnswer::No;
-    default: return TDialogAnswer::Cancel;
+    case TDialogAnswer::Never:
+      return TDialogAnswer::No;
+    default:
+      return TDialogAnswer::Cancel;
   }
 }
 

@@ -30,14 +30,14 @@ namespace hb {
 enum class TDialogAnswer { Ok, Yes, No, Always, Never, Cancel };
 
 enum class TDialogKind {
-  Warning,        // exclamation icon, OK
-  Information,    // information icon, OK
-  Error,          // error icon, OK
-  Question,       // Yes / No message box
-  QuestionCancel, // Yes / No / Cancel message box
-  Confirm,        // the program's confirmation dialog (title "Bevestiging"), Ja / Nee
-  YesNoAlways,    // Ja / Nee / Altijd Ja / Altijd Nee; closing the window cancels
-  InputText       // one line of text, OK / Cancel
+  Warning,         // exclamation icon, OK
+  Information,     // information icon, OK
+  Error,           // error icon, OK
+  Question,        // Yes / No message box
+  QuestionCancel,  // Yes / No / Cancel message box
+  Confirm,         // the program's confirmation dialog (title "Bevestiging"), Ja / Nee
+  YesNoAlways,     // Ja / Nee / Altijd Ja / Altijd Nee; closing the window cancels
+  InputText        // one line of text, OK / Cancel
 };
 
 class TDialogService {

@@ -30,7 +30,9 @@ QString ProgramFilePath() {
   return link;
 }
 
-QString ProgramFolder() { return QFileInfo(ProgramFilePath()).absolutePath(); }
+QString ProgramFolder() {
+  return QFileInfo(ProgramFilePath()).absolutePath();
+}
 
 QString LoginName() {
   QString name;

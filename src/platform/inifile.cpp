@@ -64,8 +64,7 @@ TIniFile::TLine TIniFile::Parse(const QByteArray& raw) {
       line.kind = TLine::Entry;
       line.name = Decode(TrimBlanks(text.left(eq)));
       QByteArray value = TrimBlanks(text.mid(eq + 1));
-      if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') &&
-          value.back() == value[0]) {
+      if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
         value = value.mid(1, value.size() - 2);
       }
       line.value = Decode(value);
@@ -186,8 +185,7 @@ int TIniFile::FindKey(int header, const QString& key) const {
   return -1;
 }
 
-QString TIniFile::ReadString(const QString& section, const QString& key,
-                             const QString& def) const {
+QString TIniFile::ReadString(const QString& section, const QString& key, const QString& def) const {
   Load();
   int i = FindKey(FindSection(section), key);
   return i < 0 ? def : lines_[i].value;

@@ -70,16 +70,16 @@ class TIniFile {
   struct TLine {
     QByteArray raw;  // the line as in the file, line end included
     enum Kind { Other, Section, Entry } kind = Other;
-    QString name;    // section name or key, trimmed
-    QString value;   // entry value, trimmed and unquoted
+    QString name;   // section name or key, trimmed
+    QString value;  // entry value, trimmed and unquoted
   };
 
   void Load() const;
   QList<qint64> Signature() const;
   bool Save();
-  int FindSection(const QString& section) const;            // index of the header or -1
-  int SectionEnd(int header) const;                         // index after the section's last line
-  int FindKey(int header, const QString& key) const;        // index of the entry or -1
+  int FindSection(const QString& section) const;      // index of the header or -1
+  int SectionEnd(int header) const;                   // index after the section's last line
+  int FindKey(int header, const QString& key) const;  // index of the entry or -1
   QByteArray LineEnd() const;
   static TLine Parse(const QByteArray& raw);
 
@@ -87,7 +87,7 @@ class TIniFile {
   mutable QString fileName_;
   mutable QList<TLine> lines_;
   mutable bool loaded_ = false;
-  mutable bool unreadable_ = false;   // exists but cannot be read: writes are refused
+  mutable bool unreadable_ = false;  // exists but cannot be read: writes are refused
   mutable QList<qint64> signature_;  // of the file as last read; empty when missing
 };
 

@@ -14,8 +14,7 @@ namespace {
 const QByteArray kRaise = "raise\n";
 }
 
-TSingleInstance::TSingleInstance(const QString& executableName, QObject* parent)
-    : QObject(parent) {
+TSingleInstance::TSingleInstance(const QString& executableName, QObject* parent) : QObject(parent) {
   QString exe = executableName.isEmpty() ? QFileInfo(ProgramFilePath()).fileName() : executableName;
   QString name = "hourbook-" + LoginName() + "-" + exe;
   name.replace(QRegularExpression("[^A-Za-z0-9._-]"), "_");

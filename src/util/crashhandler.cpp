@@ -59,7 +59,9 @@ QString CrashSubject() {
   return subject;
 }
 
-bool CrashDebugMode() { return Settings().debug; }
+bool CrashDebugMode() {
+  return Settings().debug;
+}
 
 QString ExceptionMessage(std::exception_ptr error) {
   if (!error) return {};

@@ -12,9 +12,9 @@ namespace {
 
 const char* const kShortMonths[] = {"jan", "feb", "mrt", "apr", "mei", "jun",
                                     "jul", "aug", "sep", "okt", "nov", "dec"};
-const char* const kLongMonths[] = {"januari", "februari", "maart",     "april",
-                                   "mei",     "juni",     "juli",      "augustus",
-                                   "september", "oktober", "november", "december"};
+const char* const kLongMonths[] = {"januari",   "februari", "maart",    "april",
+                                   "mei",       "juni",     "juli",     "augustus",
+                                   "september", "oktober",  "november", "december"};
 const char* const kShortDays[] = {"zo", "ma", "di", "wo", "do", "vr", "za"};
 const char* const kLongDays[] = {"zondag",    "maandag", "dinsdag", "woensdag",
                                  "donderdag", "vrijdag", "zaterdag"};
@@ -59,9 +59,13 @@ void SplitMoment(double moment, QDate& date, int& msecs) {
 
 }  // namespace
 
-const TFormatSettings& FormatSettings() { return Settings(); }
+const TFormatSettings& FormatSettings() {
+  return Settings();
+}
 
-void InitFormats() { Settings() = MakeSettings(true); }
+void InitFormats() {
+  Settings() = MakeSettings(true);
+}
 
 QString DayName(int day, bool shortName) {
   if (day < 1 || day > 7) return {};
@@ -82,8 +86,8 @@ QString FormatMoment(const QString& format, double moment) {
   const QTime time = QTime::fromMSecsSinceStartOfDay(msecs);
   const TFormatSettings& s = Settings();
   // When the format has an am/pm marker, hours are written 1..12.
-  const bool twelveHour = format.contains("am/pm", Qt::CaseInsensitive) ||
-                          format.contains("a/p", Qt::CaseInsensitive);
+  const bool twelveHour =
+      format.contains("am/pm", Qt::CaseInsensitive) || format.contains("a/p", Qt::CaseInsensitive);
   QString out;
   bool lastWasHour = false;
   qsizetype i = 0;
@@ -192,7 +196,9 @@ QString FormatMoment(const QString& format, double moment) {
   return out;
 }
 
-QString DateText(double moment) { return FormatMoment(Settings().ShortDateFormat, moment); }
+QString DateText(double moment) {
+  return FormatMoment(Settings().ShortDateFormat, moment);
+}
 
 bool ParseDate(const QString& text, double& moment) {
   QString t = text.trimmed();

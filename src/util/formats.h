@@ -7,8 +7,8 @@
 // language that is active at start may replace them. They do not change afterwards.
 //
 //   FormatMoment("dd-mmm-yyyy hh:nn", m)   Delphi-style date-time format: d dd ddd dddd
-//                                           ddddd dddddd (short, long date) m mm mmm mmmm yy yyyy h hh
-//                                           n nn s ss z zzz am/pm, "-"/"/" the date separator,
+//                                           ddddd dddddd (short, long date) m mm mmm mmmm yy yyyy h
+//                                           hh n nn s ss z zzz am/pm, "-"/"/" the date separator,
 //                                           ":" the time separator, '...' and "..." literal.
 //                                           "m" right after an "h" means minutes.
 //   DateText(m)                             FormatMoment of the short date format.
@@ -31,7 +31,7 @@ struct TFormatSettings {
   QString LongDateFormat = "dd-mmm-yyyy";
   QStringList ShortMonthNames;  // January first
   QStringList LongMonthNames;
-  QStringList ShortDayNames;    // Sunday first
+  QStringList ShortDayNames;  // Sunday first
   QStringList LongDayNames;
 };
 

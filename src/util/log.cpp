@@ -32,7 +32,9 @@ bool LogTo(const QString& fileName, const QString& text) {
   return false;
 }
 
-void Log(const QString& text) { LogTo(Paths().LogFile, text); }
+void Log(const QString& text) {
+  LogTo(Paths().LogFile, text);
+}
 
 void LogFmt(const QString& format, std::initializer_list<QVariant> values) {
   Log(FormatText(format, values));

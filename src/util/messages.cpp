@@ -13,7 +13,9 @@ QString ProgramTitle() {
   return BaseName(QFileInfo(ProgramFilePath()).fileName());
 }
 
-void ShowWarning(const QString& text) { Dialogs().Warning(ProgramTitle(), text); }
+void ShowWarning(const QString& text) {
+  Dialogs().Warning(ProgramTitle(), text);
+}
 
 bool AskYesNo(const QString& question, bool defaultYes) {
   return Dialogs().Confirm(question, defaultYes);

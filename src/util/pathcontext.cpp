@@ -32,18 +32,22 @@ QString TPathContext::PathValue(const QString& key) const {
   return {};
 }
 
-TPathContext& Paths() { return Context(); }
+TPathContext& Paths() {
+  return Context();
+}
 
 TIniFile& ProgramIni() {
   return Context().ProgramIni ? *Context().ProgramIni : NoIni();
 }
 
-TIniFile& SecondIni() { return Context().SecondIni ? *Context().SecondIni : NoIni(); }
+TIniFile& SecondIni() {
+  return Context().SecondIni ? *Context().SecondIni : NoIni();
+}
 
 bool InitPaths(const QString& programFile) {
   TPathContext& c = Context();
-  c.ProgramFile = QFileInfo(programFile.isEmpty() ? ProgramFilePath() : programFile)
-                      .absoluteFilePath();
+  c.ProgramFile =
+      QFileInfo(programFile.isEmpty() ? ProgramFilePath() : programFile).absoluteFilePath();
   const QFileInfo exe(c.ProgramFile);
   c.ProgramName = BaseName(exe.fileName());
   c.ProgramFolder = AddBackslash(exe.absolutePath());
@@ -165,9 +169,9 @@ QString PersonalIniPath(const QString& configured, const QString& base) {
   const bool relative = !value.isEmpty() && !QDir::isAbsolutePath(NativePath(value));
   const QString absolute = AbsolutePath(value, root);
   if (value.isEmpty() || FolderExists(absolute)) {
-    const QString exe = QFileInfo(Context().ProgramFile.isEmpty() ? ProgramFilePath()
-                                                                  : Context().ProgramFile)
-                            .fileName();
+    const QString exe =
+        QFileInfo(Context().ProgramFile.isEmpty() ? ProgramFilePath() : Context().ProgramFile)
+            .fileName();
     const QString iniName = BaseName(exe) + ".ini";
     // An empty value gives a bare name: the ini class puts it in the Windows folder.
     if (value.isEmpty()) return iniName;

@@ -30,16 +30,16 @@ class ETmpFileOverflow : public std::runtime_error {
 };
 
 struct TPathContext {
-  QString ProgramFile;    // full path of the executable
-  QString ProgramName;    // its file name without folder and extension
-  QString ProgramFolder;  // ends in "/"
-  std::unique_ptr<TIniFile> ProgramIni;  // program folder + program name + ".INI"
-  std::unique_ptr<TIniFile> SecondIni;   // machine ini, or the personal ini once in use
-  QString MachineIni;     // Windows folder + "/" + program name + ".INI"
-  QString PersonalIni;    // by the personal ini rule from [Paths] PersIni
-  QString DataFolder;     // ends in "/"
-  QString TempFolder;     // ends in "/"
-  QString LogFile;        // absolute
+  QString ProgramFile;                      // full path of the executable
+  QString ProgramName;                      // its file name without folder and extension
+  QString ProgramFolder;                    // ends in "/"
+  std::unique_ptr<TIniFile> ProgramIni;     // program folder + program name + ".INI"
+  std::unique_ptr<TIniFile> SecondIni;      // machine ini, or the personal ini once in use
+  QString MachineIni;                       // Windows folder + "/" + program name + ".INI"
+  QString PersonalIni;                      // by the personal ini rule from [Paths] PersIni
+  QString DataFolder;                       // ends in "/"
+  QString TempFolder;                       // ends in "/"
+  QString LogFile;                          // absolute
   QList<QPair<QString, QString>> PathList;  // [Paths] keys with absolute values
   quint16 TempCounter = 0;
 

@@ -8,7 +8,9 @@
 namespace hb {
 
 namespace {
-bool IsSeparator(QChar c) { return c == '/' || c == '\\'; }
+bool IsSeparator(QChar c) {
+  return c == '/' || c == '\\';
+}
 }  // namespace
 
 QString StripBackslash(const QString& path) {
@@ -67,8 +69,12 @@ QString DeveloperFolder() {
   return {};
 }
 
-QString WindowsUserName() { return LoginName(); }
+QString WindowsUserName() {
+  return LoginName();
+}
 
-QString EnvironmentValue(const QString& name) { return qEnvironmentVariable(name.toLocal8Bit()); }
+QString EnvironmentValue(const QString& name) {
+  return qEnvironmentVariable(name.toLocal8Bit());
+}
 
 }  // namespace hb

@@ -221,6 +221,8 @@ QString TrimText(const QString& text) {
   return text.mid(b, e - b);
 }
 
-QString UpperText(const QString& text) { return text.toUpper(); }
+QString UpperText(const QString& text) {
+  return text.toUpper();
+}
 
 }  // namespace hb

@@ -12,7 +12,9 @@
 
 namespace hb {
 
-QString VersionText() { return VersionTextOf(QStringLiteral(HB_VERSION)); }
+QString VersionText() {
+  return VersionTextOf(QStringLiteral(HB_VERSION));
+}
 
 QString VersionTextOf(const QString& version) {
   const QStringList parts = version.trimmed().split('.');
@@ -29,7 +31,9 @@ QString VersionTextOf(const QString& version) {
       .arg(numbers[2], 3, 10, QChar('0'));
 }
 
-QString FileDateText() { return FileDateTextOf(ProgramFilePath()); }
+QString FileDateText() {
+  return FileDateTextOf(ProgramFilePath());
+}
 
 QString FileDateTextOf(const QString& path) {
   const QFileInfo info(path);

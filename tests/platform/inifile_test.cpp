@@ -65,8 +65,7 @@ TEST_F(IniFileTest, WritesKeepOtherContentByteForByte) {
   ASSERT_TRUE(hbtest::WriteFile(Path(), before));
   TIniFile ini(Path());
   ASSERT_TRUE(ini.WriteString("paths", "data", "new"));
-  EXPECT_EQ(hbtest::ReadFile(Path()),
-            QByteArray(before).replace("DATA = old ", "DATA=new"));
+  EXPECT_EQ(hbtest::ReadFile(Path()), QByteArray(before).replace("DATA = old ", "DATA=new"));
 
   ASSERT_TRUE(ini.WriteString("Paths", "Temp", "tmp"));
   ASSERT_TRUE(ini.WriteInteger("Grid", "Start", 8));
@@ -116,8 +115,13 @@ TEST_F(IniFileTest, NamesAndValuesCannotBreakTheFile) {
   ASSERT_TRUE(ini.WriteString("A", "Text", "line 1\r\nline 2\n[B]\nX=1"));
   EXPECT_EQ(ini.ReadString("A", "Text"), "line 1 line 2 [B] X=1");
   EXPECT_FALSE(ini.SectionExists("B"));
-  for (auto [section, key] : {std::pair<const char*, const char*>{"A", "k=v"}, {"A", "k\nx"},
-                              {"A]", "k"}, {"", "k"}, {"A", " "}, {"A", "[B]"}, {"A", ";c"}}) {
+  for (auto [section, key] : {std::pair<const char*, const char*>{"A", "k=v"},
+                              {"A", "k\nx"},
+                              {"A]", "k"},
+                              {"", "k"},
+                              {"A", " "},
+                              {"A", "[B]"},
+                              {"A", ";c"}}) {
     EXPECT_FALSE(ini.WriteString(section, key, "v")) << section << "/" << key;
   }
   EXPECT_EQ(ini.ReadSections(), QStringList({"A"}));

@@ -52,7 +52,8 @@ TEST(Folders, ExistingFileFoundWithoutRegardToCase) {
   EXPECT_EQ(hb::FindExistingFile(dir.filePath("Data/urstam.dbf")), dir.filePath("Data/urstam.dbf"));
   EXPECT_EQ(hb::FindExistingFile(dir.filePath("data/Urstam.Dbf")).toLower(),
             dir.filePath("Data/urstam.dbf").toLower());
-  EXPECT_TRUE(hb::FindExistingFile(dir.filePath("data/Urstam.Dbf")).startsWith(dir.filePath("Data/")));
+  EXPECT_TRUE(
+      hb::FindExistingFile(dir.filePath("data/Urstam.Dbf")).startsWith(dir.filePath("Data/")));
   EXPECT_EQ(hb::FindExistingFile(dir.filePath("data/none.dbf")), dir.filePath("data/none.dbf"));
   EXPECT_EQ(hb::NativePath("data\\sub\\x.urp"), "data/sub/x.urp");
 }

@@ -1,16 +1,15 @@
 #include "platform/singleinstance.h"
 
 #include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFileInfo>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cstring>
+#include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
+#include <cstring>
 
 namespace {
 

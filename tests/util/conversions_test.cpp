@@ -12,12 +12,12 @@ TEST(EpochStamp, WritesSecondsSinceEpochRightAlignedIn12) {
     const char* stamp;
   } cases[] = {
       {kEpoch, "           0"},
-      {kEpoch + 1.5, "      129600"},                 // 02-01-1995 12:00
-      {kEpoch + 0.4 / 86400, "           0"},         // rounds to the nearest second
+      {kEpoch + 1.5, "      129600"},          // 02-01-1995 12:00
+      {kEpoch + 0.4 / 86400, "           0"},  // rounds to the nearest second
       {kEpoch + 0.6 / 86400, "           1"},
-      {kEpoch - 1, "      -86400"},                   // before the epoch
-      {kEpoch + 40000, "  3456000000"},               // beyond 32 bits is still written
-      {kEpoch + 1.2e7, "1036800000000"},              // longer than 12: not cut
+      {kEpoch - 1, "      -86400"},       // before the epoch
+      {kEpoch + 40000, "  3456000000"},   // beyond 32 bits is still written
+      {kEpoch + 1.2e7, "1036800000000"},  // longer than 12: not cut
   };
   for (const auto& c : cases) EXPECT_EQ(hb::DateTimeToStamp(c.moment), c.stamp) << c.moment;
   EXPECT_EQ(hb::DateTimeToStamp(kEpoch, true, false), "");
@@ -44,10 +44,9 @@ TEST(DurationText, HoursAndRoundedMinutes) {
     double days;
     const char* text;
   } cases[] = {
-      {0, "0:00"},          {0.5, "12:00"},         {1.25, "30:00"},
-      {1.0 / 24 / 60 * 90, "1:30"},                 {-0.25, "-6:00"},
-      {-0.2 / 1440, "0:00"},                        // under half a minute: no sign
-      {59.6 / 1440, "1:00"},                        // rounds up into the next hour
+      {0, "0:00"},           {0.5, "12:00"},        {1.25, "30:00"}, {1.0 / 24 / 60 * 90, "1:30"},
+      {-0.25, "-6:00"},      {-0.2 / 1440, "0:00"},  // under half a minute: no sign
+      {59.6 / 1440, "1:00"},                         // rounds up into the next hour
       {10.0, "240:00"},
   };
   for (const auto& c : cases) EXPECT_EQ(hb::DurationText(c.days), c.text) << c.days;
@@ -58,8 +57,12 @@ TEST(ParseTime, ReadsClockTimesAndTheDottedForm) {
     const char* text;
     double seconds;
   } cases[] = {
-      {"8:30", 8.5 * 3600},   {"8.30", 8.5 * 3600}, {" 17:05:09 ", 17 * 3600 + 5 * 60 + 9},
-      {"0:00", 0},            {"23:59", 86340},     {"8", 8 * 3600},
+      {"8:30", 8.5 * 3600},
+      {"8.30", 8.5 * 3600},
+      {" 17:05:09 ", 17 * 3600 + 5 * 60 + 9},
+      {"0:00", 0},
+      {"23:59", 86340},
+      {"8", 8 * 3600},
       {"2:15 pm", 14.25 * 3600},
   };
   for (const auto& c : cases) {
@@ -77,8 +80,8 @@ TEST(ParseDecimal, PointThenFirstCommaThenDefault) {
     const char* text;
     double value;
   } cases[] = {
-      {"1.5", 1.5}, {"1,5", 1.5}, {" -2,25 ", -2.25}, {"1e3", 1000},
-      {"1.234,5", -1}, {"", -1}, {"abc", -1}, {"inf", -1}, {"1,2,3", -1},
+      {"1.5", 1.5}, {"1,5", 1.5}, {" -2,25 ", -2.25}, {"1e3", 1000}, {"1.234,5", -1},
+      {"", -1},     {"abc", -1},  {"inf", -1},        {"1,2,3", -1},
   };
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(hb::ParseDecimal(c.text, -1), c.value) << c.text;
 }

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include "platform/inifile.h"

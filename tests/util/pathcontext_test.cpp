@@ -65,12 +65,14 @@ TEST_F(PathContextTest, RefusingToCreateTheDataFolderEndsTheProgram) {
 TEST_F(PathContextTest, ConfiguredPathsAreMadeAbsolute) {
   QDir().mkpath(root_.filePath("shared"));
   QDir().mkpath(Prog("tables"));
-  WriteIni("[Paths]\r\n"
-           "Data=..\\shared\r\n"
-           "LogFile=logs\\run.log\r\n"
-           "Temp=no\\such\\folder\r\n"
-           "dbf_PATH=tables\r\n"
-           "URP_path=" + root_.filePath("presets").toUtf8() + "\r\n");
+  WriteIni(
+      "[Paths]\r\n"
+      "Data=..\\shared\r\n"
+      "LogFile=logs\\run.log\r\n"
+      "Temp=no\\such\\folder\r\n"
+      "dbf_PATH=tables\r\n"
+      "URP_path=" +
+      root_.filePath("presets").toUtf8() + "\r\n");
   hb::TScriptedDialogs dlg;
   ASSERT_TRUE(Init());
   EXPECT_EQ(hb::Paths().DataFolder, root_.filePath("shared/"));
@@ -114,10 +116,12 @@ TEST_F(PathContextTest, PersonalIniRule) {
   const QString user = hb::WindowsUserName();
   EXPECT_EQ(hb::PersonalIniPath("pers\\%WinUser%\\x.ini", Prog()), Prog("pers/" + user + "/x.ini"));
   EXPECT_TRUE(QFileInfo(Prog("pers/" + user)).isDir());  // its folder is made
-  EXPECT_EQ(hb::PersonalIniPath(root_.filePath("win"), Prog()), root_.filePath("win"));  // no folder: a file
+  EXPECT_EQ(hb::PersonalIniPath(root_.filePath("win"), Prog()),
+            root_.filePath("win"));  // no folder: a file
   QDir().mkpath(root_.filePath("home"));
   EXPECT_EQ(hb::PersonalIniPath(root_.filePath("home"), Prog()), root_.filePath("home/hblite.ini"));
-  EXPECT_EQ(hb::PersonalIniPath(root_.filePath("home/"), Prog()), root_.filePath("home/hblite.ini"));
+  EXPECT_EQ(hb::PersonalIniPath(root_.filePath("home/"), Prog()),
+            root_.filePath("home/hblite.ini"));
   EXPECT_EQ(hb::PersonalIniPath("", Prog()), "hblite.ini");
 
   // The second ini moves from the machine ini to the personal ini.
@@ -144,8 +148,12 @@ TEST(PathFuncs, SeparatorsAndNames) {
     const char* stripped;
     const char* added;
   } cases[] = {
-      {"/data/", "/data", "/data/"}, {"data\\", "data", "data\\"}, {"/", "/", "/"},
-      {"C:\\", "C:\\", "C:\\"},     {"", "", ""},                 {"x", "x", "x/"},
+      {"/data/", "/data", "/data/"},
+      {"data\\", "data", "data\\"},
+      {"/", "/", "/"},
+      {"C:\\", "C:\\", "C:\\"},
+      {"", "", ""},
+      {"x", "x", "x/"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(hb::StripBackslash(c.in), c.stripped) << c.in;

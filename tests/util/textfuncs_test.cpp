@@ -12,8 +12,11 @@ TEST(FormatText, DelphiStyleSpecifiers) {
   EXPECT_EQ(hb::FormatText("%1:s %0:s", {"a", "b"}), "b a");
   EXPECT_EQ(hb::FormatText("%x", {255}), "FF");
   EXPECT_EQ(hb::FormatText("%n", {1234567.891}), "1.234.567,89");
-  for (auto bad : {std::pair<const char*, QVariant>{"%d", "tekst"}, {"%s %s", "een"},
-                   {"%q", 1}, {"%", 1}, {"%s", 5}}) {
+  for (auto bad : {std::pair<const char*, QVariant>{"%d", "tekst"},
+                   {"%s %s", "een"},
+                   {"%q", 1},
+                   {"%", 1},
+                   {"%s", 5}}) {
     EXPECT_THROW(hb::FormatText(bad.first, {bad.second}), hb::EFormatError) << bad.first;
   }
   EXPECT_EQ(hb::SafeFormat("%d uur", {"x"}), "%d uur");

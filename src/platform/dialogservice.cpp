@@ -66,6 +66,16 @@ class TfrmJaNee : public QDialog {
   }
 
   bool Ask(const QString& question, bool defaultYes) {
+    Layout(question, defaultYes);
+    CenterOnScreen(this);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    int result = exec();
+    QApplication::restoreOverrideCursor();
+    return result == QDialog::Accepted;
+  }
+
+  // Sizes the dialog to the question and places the buttons at the right.
+  void Layout(const QString& question, bool defaultYes) {
     label_->setText(question);
     label_->adjustSize();
     int width = ConfirmClientWidth(label_->x(), label_->width(), btnJa_->width(), btnNee_->width());
@@ -76,11 +86,6 @@ class TfrmJaNee : public QDialog {
     btnJa_->setDefault(defaultYes);
     btnNee_->setDefault(!defaultYes);
     def->setFocus();
-    CenterOnScreen(this);
-    QApplication::setOverrideCursor(Qt::ArrowCursor);
-    int result = exec();
-    QApplication::restoreOverrideCursor();
-    return result == QDialog::Accepted;
   }
 
  private:
@@ -270,6 +275,12 @@ TDialogService* SetDialogService(TDialogService* service) {
   TDialogService* previous = g_installed;
   g_installed = service;
   return previous;
+}
+
+QSize ConfirmDialogSize(const QString& question) {
+  TfrmJaNee dlg;
+  dlg.Layout(question, true);
+  return dlg.size();
 }
 
 int ConfirmClientWidth(int labelLeft, int labelWidth, int yesWidth, int noWidth) {

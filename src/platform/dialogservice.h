@@ -23,6 +23,7 @@
 #pragma once
 
 #include <QList>
+#include <QSize>
 #include <QString>
 
 namespace hb {
@@ -69,6 +70,8 @@ TDialogService* SetDialogService(TDialogService* service);
 // The width of the confirmation dialog's client area: the widths of both buttons + 30, or
 // twice the label's left plus the label's width when that is larger.
 int ConfirmClientWidth(int labelLeft, int labelWidth, int yesWidth, int noWidth);
+// The client size the confirmation dialog takes for a question (needs a QApplication).
+QSize ConfirmDialogSize(const QString& question);
 
 // A service for tests: answers from a queue, records every dialog. Installs itself on
 // construction and restores the previous service on destruction.

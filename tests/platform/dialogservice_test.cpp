@@ -83,6 +83,11 @@ TEST(ScriptedDialogs, ScriptTextAsGivenByTheEnvironment) {
 TEST(ConfirmDialog, WidthFollowsTheButtonsOrALongQuestion) {
   EXPECT_EQ(hb::ConfirmClientWidth(8, 40, 77, 77), 77 + 77 + 30);
   EXPECT_EQ(hb::ConfirmClientWidth(8, 400, 77, 77), 416);
+  EXPECT_EQ(hb::ConfirmDialogSize("Zeker?"), QSize(77 + 77 + 30, 93));
+  const QSize wide =
+      hb::ConfirmDialogSize(QString("Wilt u deze regel echt verwijderen? ").repeated(4));
+  EXPECT_GT(wide.width(), 77 + 77 + 30);
+  EXPECT_EQ(wide.height(), 93);
 }
 
 TEST(ScreenDialogs, WithoutAScreenQuestionsTakeTheirDefault) {

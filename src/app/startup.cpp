@@ -1,16 +1,196 @@
 #include "app/startup.h"
 
-#include <QApplication>
-#include <QMainWindow>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+#include <memory>
+
+#include "app/frmmain.h"
+#include "platform/dialogservice.h"
+#include "platform/folders.h"
+#include "platform/inifile.h"
+#include "platform/singleinstance.h"
+#include "support/persinstellingen.h"
+#include "util/guardedapplication.h"
+#include "util/pathcontext.h"
+#include "util/paths.h"
+#include "util/startutil.h"
 
 namespace hb {
 
+namespace {
+
+struct TStartState {
+  TCommandLine commandLine;
+  QString helpFile = "Hbok_EN.hlp";
+  QString loginName;
+  bool terminate = false;
+};
+
+TStartState& State() {
+  static TStartState state;
+  return state;
+}
+
+QString Quoted(const QString& argument) {
+  if (!argument.isEmpty() && !argument.contains(' ') && !argument.contains('"')) return argument;
+  QString escaped = argument;
+  escaped.replace('"', "\\\"");
+  return '"' + escaped + '"';
+}
+
+}  // namespace
+
+TCommandLine ParseCommandLine(const QStringList& arguments) {
+  TCommandLine result;
+  result.Arguments = arguments;
+  for (const QString& arg : arguments) {
+    auto is = [&arg](const char* sw) { return arg.compare(QLatin1String(sw), Qt::CaseInsensitive) == 0; };
+    if (is("/UNINSTALL")) result.Uninstall = true;
+    if (is("/debug")) result.Debug = true;
+    if (is("/NOMETACHECK")) result.NoMetaCheck = true;
+    if (is("/METACHECK")) result.MetaCheck = true;
+    if (is("/METAEDIT")) result.MetaEdit = true;
+    if (!result.HasUser && arg.contains("/USER", Qt::CaseInsensitive) && arg.contains('=')) {
+      result.HasUser = true;
+      QString name = arg.mid(arg.indexOf('=') + 1);
+      // One pair of surrounding quotes goes; a lone quote is a name of its own.
+      if (name.size() >= 2 && name.startsWith('"') && name.endsWith('"')) name = name.mid(1, name.size() - 2);
+      result.UserName = name;
+    }
+  }
+  result.Restart = arguments.join(' ').contains(QLatin1String("/RESTART"));
+  return result;
+}
+
+QString RestartCommand(const QString& program, const QStringList& arguments) {
+  QStringList parts{Quoted(program)};
+  for (const QString& arg : arguments) parts << Quoted(arg);
+  return parts.join(' ') + " /RESTART";
+}
+
+const TCommandLine& CommandLine() { return State().commandLine; }
+
+bool CopyOldSettings(const QString& currentFolder, const QString& programIni) {
+  if (QFileInfo::exists(FindExistingFile(programIni))) return false;
+  const QString old = FindExistingFile(AddBackslash(currentFolder) + "rere32.ini");
+  if (!QFileInfo(old).isFile()) return false;
+  return QFile::copy(old, programIni);
+}
+
+void PrepareDataFolderSetting(const QString& programIni) {
+  TIniFile ini(programIni);
+  if (ini.ReadString("Paths", "Data").isEmpty()) {
+    ini.WriteString("Paths", "Data", "data\\");  // a read-only ini keeps the program folder
+  }
+}
+
+QString HelpFileFor(const QString& programFolder, const QString& languageCode) {
+  const QString full = FindExistingFile(AddBackslash(programFolder) + "Hbok_" + languageCode + ".hlp");
+  if (QFileInfo(full).isFile()) return full;
+  const QString shortName = "Hbok_" + languageCode.left(2) + ".hlp";
+  if (QFileInfo(FindExistingFile(shortName)).isFile()) return shortName;
+  return "Hbok_EN.hlp";
+}
+
+QString HelpFile() { return State().helpFile; }
+void SetHelpFile(const QString& file) { State().helpFile = file; }
+
+QString LoginUserName() { return State().loginName; }
+
+bool RunLogin(const TCommandLine& commandLine, QString& name) {
+  name = commandLine.UserName;
+  if (name.isEmpty()) {
+    const QString userEnv = ProgramIni().ReadString("Environment", "UserEnv");
+    if (userEnv.compare("WINUSER", Qt::CaseInsensitive) == 0) {
+      name = WindowsUserName();
+    } else if (!userEnv.isEmpty()) {
+      name = EnvironmentValue(userEnv);
+    }
+  }
+  name = name.toUpper();
+  if (name.isEmpty()) {
+    // The login dialog of the user administration replaces this question.
+    QString typed = WindowsUserName().toUpper();
+    if (!Dialogs().InputText(QCoreApplication::translate("Login", "Hourbook login"),
+                             QCoreApplication::translate("Login", "Gebruikersnaam:"), typed)) {
+      typed.clear();
+    }
+    name = typed.trimmed().toUpper();
+  }
+  return !name.isEmpty();
+}
+
+void RequestTermination() {
+  State().terminate = true;
+  if (QCoreApplication::instance()) {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
+  }
+}
+
+bool TerminationRequested() { return State().terminate; }
+
 int RunProgram(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QMainWindow w;
-  w.setWindowTitle("Hourbook");
-  w.show();
-  return app.exec();
+  THbApplication app(argc, argv);
+  QStringList arguments = app.arguments();
+  if (!arguments.isEmpty()) arguments.removeFirst();
+  TStartState& state = State();
+  state = TStartState{};
+  state.commandLine = ParseCommandLine(arguments);
+
+  // The one-instance mark is made as the program loads; the main window acts on it.
+  TSingleInstance instance;
+
+  // Settings of the predecessor are taken over before the lookup reads the program ini, and
+  // a first start gets its data folder below the program folder.
+  const QFileInfo program(ProgramFilePath());
+  const QString programIni = program.absolutePath() + "/" + BaseName(program.fileName()) + ".INI";
+  CopyOldSettings(QDir::currentPath(), program.absolutePath() + "/" + BaseName(program.fileName()) + ".ini");
+  PrepareDataFolderSetting(programIni);
+
+  // 1. Crash handler, formats and the path context; false: the data folder was refused.
+  if (!StartUtilities(app.arguments())) return 0;
+  // 2. The language start-up goes here.
+  // 4.-6. The login object, the program object and the flexible field definitions go here.
+  // 7. The personal ini and the personal preferences.
+  UsePersonalIni();
+  TPersInstellingen prefs(SecondIni());
+  prefs.Load();
+  SetPersInstellingen(&prefs);
+  struct TResetPreferences {
+    ~TResetPreferences() { SetPersInstellingen(nullptr); }
+  } resetPrefs;
+
+  // Main sequence.
+  SetHelpFile("Hbok_EN.hlp");
+  if (state.commandLine.Uninstall) {
+    // The uninstall window asks for feedback here; the program then ends without login.
+    return 0;
+  }
+  if (!RunLogin(state.commandLine, state.loginName)) return 0;
+
+  // The windows and modules, in this order; the data module comes after the main window and
+  // the entry dialog, whose creation must not touch the tables.
+  TfrmMain frmMain(instance, prefs, state.commandLine, state.loginName);
+  // Print work table, report generator, uninstall window, entry dialog, data module and
+  // master data report modules are created here.
+
+  if (qEnvironmentVariable("HOURBOOK_QUIT_AFTER_START") == "1") {
+    // Test runs end themselves once the start-up is complete.
+    QObject::connect(&frmMain, &TfrmMain::FirstActivationDone, &frmMain,
+                     [&frmMain] { QTimer::singleShot(0, &frmMain, &QWidget::close); });
+  }
+
+  int code = 0;
+  if (!TerminationRequested()) {
+    frmMain.show();
+    code = app.exec();
+  }
+  // Shutdown: the modules and windows go in reverse order as their scopes end, then the
+  // process-wide objects.
+  return code;
 }
 
 }  // namespace hb

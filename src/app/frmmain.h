@@ -1,0 +1,121 @@
+// The main window: menus, toolbar, week label, planner area, list view, week tabs and the
+// right-hand panel with calendar and totals.
+//
+//   TfrmMain frm(instance, prefs, commandLine, loginName);   // creation steps
+//   frm.show();                        // the first activation follows once shown
+//
+// Creation checks the one-instance rule, reads the language and help file, restores the
+// placement "MainForm" and sets up the actions; the first activation applies the personal
+// preferences and shows the week. Closing saves the placement.
+#pragma once
+
+#include <QDate>
+#include <QHash>
+#include <QMainWindow>
+
+#include "app/startup.h"
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QTabBar;
+class QTimer;
+class QToolBar;
+class QTreeWidget;
+
+namespace hb {
+
+class TPersInstellingen;
+class TSingleInstance;
+
+class TfrmMain : public QMainWindow {
+  Q_OBJECT
+ public:
+  TfrmMain(TSingleInstance& instance, TPersInstellingen& prefs, const TCommandLine& commandLine,
+           const QString& loginName, QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  // An action by its name ("actInvoeren", ...); nullptr for an unknown name.
+  QAction* Action(const QString& name) const { return actions_.value(name); }
+  QMenu* Menu(const QString& name) const { return menus_.value(name); }
+
+  // The area where the week planner goes, and the list view that can replace it.
+  QWidget* PlannerArea() const { return pnlPlanner_; }
+  QTreeWidget* ListView() const { return lvUren_; }
+  QWidget* RightPanel() const { return pnlRight_; }
+  QLabel* WeekLabel() const { return lblWeek_; }
+  QTabBar* WeekTabs() const { return tabWeeknummers_; }
+
+  bool Activated() const { return activated_; }
+  int Zoom() const { return zoom_; }
+  const QString& LanguageCode() const { return languageCode_; }
+  int HintPause() const { return hintPause_; }
+  int HintHidePause() const { return hintHidePause_; }
+
+  // The calendar's date: selects the displayed week and updates label and tabs.
+  void SetCalendarDate(const QDate& date);
+  int DisplayedYear() const { return displayedYear_; }
+  int DisplayedWeek() const { return displayedWeek_; }
+
+  // Applies the planner and list view colours and fonts of the personal preferences.
+  void ApplyPreferences();
+
+ signals:
+  // The first activation has completed the start-up.
+  void FirstActivationDone();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolbar();
+  void CreateClientArea();
+  void FormCreate();
+  void FormActivate();
+  void SetListViewMode(bool listMode);
+  void StoreTotalsOption(const QString& key, bool value);
+
+  TSingleInstance& instance_;
+  TPersInstellingen& prefs_;
+  TCommandLine commandLine_;
+  QString loginName_;
+
+  QHash<QString, QAction*> actions_;
+  QHash<QString, QMenu*> menus_;
+  QMenu* mnuPopup_ = nullptr;
+  QToolBar* tbMain_ = nullptr;
+  QLabel* lblWeek_ = nullptr;
+  QWidget* pnlPlanner_ = nullptr;
+  QTreeWidget* lvUren_ = nullptr;
+  QTabBar* tabWeeknummers_ = nullptr;
+  QWidget* pnlRight_ = nullptr;
+  QWidget* pnlCalendar_ = nullptr;
+  QLabel* lblTotaalUren_ = nullptr;
+  QLabel* lblNormUren_ = nullptr;
+  QCheckBox* chkTotalExclVoorlopig_ = nullptr;
+  QCheckBox* chkTotalExclOverhead_ = nullptr;
+  QTimer* tmrBlink_ = nullptr;
+
+  bool activated_ = false;
+  bool activationQueued_ = false;
+  bool showHolidays_ = true;
+  int zoom_ = 100;
+  int sortColumn_ = 0;
+  bool firstInsert_ = true;
+  QString otherEmployee_;
+  double rightClickMoment_ = 0;
+  QPoint rightClickPos_{-1, -1};
+  QString languageCode_ = "EN";
+  int hintPause_ = 500;
+  int hintHidePause_ = 20000;
+  QDate calendarDate_;
+  int displayedYear_ = 0;
+  int displayedWeek_ = 0;
+  bool settingTab_ = false;
+};
+
+}  // namespace hb

@@ -1,0 +1,201 @@
+// The built program started on a temporary program folder, with the Windows folder in
+// another temporary folder, scripted dialogs and a main window that closes itself once the
+// start-up is complete.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include "platform/inifile.h"
+#include "platform/singleinstance.h"
+#include "testutil.h"
+
+namespace {
+
+struct TRun {
+  bool finished = false;
+  int exitCode = -1;
+  QStringList dialogs;  // "kind|title|text"
+};
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(prog_.isValid() && windir_.isValid() && cwd_.isValid());
+    // A name of its own per test, so that runs of other test programs are not taken for
+    // a running instance.
+    static int counter = 0;
+    name_ = QString("hbt%1x%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+    const QString built = hbtest::BinaryPath("hblite");
+    ASSERT_TRUE(QFile::exists(built)) << "build hblite first";
+    ASSERT_TRUE(QFile::copy(built, Prog(name_)));
+    QFile::setPermissions(Prog(name_), QFile::permissions(built));
+  }
+
+  QString Prog(const QString& file) const { return QDir(prog_.path()).filePath(file); }
+  QString ProgramIni() const { return Prog(name_ + ".INI"); }
+  // The personal ini by default: the program's name with ".ini" in the Windows folder.
+  QString PersonalIni() const { return windir_.filePath(name_ + ".ini"); }
+
+  TRun Run(const QStringList& args, const QString& answers = {},
+           const std::function<void()>& whileRunning = {}) {
+    const QString log = windir_.filePath("dialogs.log");
+    QFile::remove(log);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOURBOOK_WINDIR", windir_.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("HOURBOOK_QUIT_AFTER_START", "1");
+    env.insert("HOURBOOK_DIALOG_LOG", log);
+    env.insert("HOURBOOK_DIALOG_ANSWERS", answers);
+    env.remove("HOURBOOK_SHELL_LOG");
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(cwd_.path());
+    p.start(Prog(name_), args);
+    TRun run;
+    // The test's own event loop keeps running, for a single-instance server held here.
+    for (int waited = 0; waited < 30000 && !run.finished; waited += 20) {
+      if (whileRunning) whileRunning();
+      QCoreApplication::processEvents();
+      run.finished = p.waitForFinished(20);
+    }
+    if (!run.finished) {
+      p.kill();
+      p.waitForFinished();
+      return run;
+    }
+    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.dialogs = QString::fromUtf8(hbtest::ReadFile(log)).split('\n', Qt::SkipEmptyParts);
+    return run;
+  }
+
+  // The main window was shown and closed: it saved its placement.
+  bool MainWindowRan() const { return hb::TIniFile(PersonalIni()).SectionExists("MainForm"); }
+
+  QTemporaryDir prog_, windir_, cwd_;
+  QString name_;
+};
+
+TEST_F(ProgramTest, FirstStartCreatesTheDataFolderAfterConfirmation) {
+  TRun run = Run({"/USER=test"}, "yes");
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0);
+  ASSERT_FALSE(run.dialogs.isEmpty());
+  EXPECT_EQ(run.dialogs.first(),
+            QString("question|%1|%2 bestaat niet, aanmaken?").arg(name_, Prog("data")));
+  EXPECT_TRUE(QFileInfo(Prog("data")).isDir());
+
+  hb::TIniFile ini(ProgramIni());
+  EXPECT_EQ(ini.ReadString("Paths", "Data"), "data\\");
+  EXPECT_FALSE(ini.ReadString("Paths", "LogFile").isEmpty());
+  EXPECT_FALSE(ini.ReadString("System", "Version").isEmpty());
+  EXPECT_TRUE(MainWindowRan());
+
+  // The second start finds everything in place and asks nothing.
+  QFile::remove(PersonalIni());
+  run = Run({"/USER=test"});
+  EXPECT_EQ(run.exitCode, 0);
+  for (const QString& line : run.dialogs) EXPECT_FALSE(line.startsWith("question")) << line.toStdString();
+  EXPECT_TRUE(MainWindowRan());
+}
+
+TEST_F(ProgramTest, RefusedDataFolderEndsBeforeAnyWindow) {
+  TRun run = Run({"/USER=test"}, "no");
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_FALSE(QFileInfo::exists(Prog("data")));
+  EXPECT_FALSE(MainWindowRan());
+}
+
+TEST_F(ProgramTest, SecondInstanceIsRefusedUnlessRestarted) {
+  ASSERT_TRUE(QDir(prog_.path()).mkdir("data"));
+  // This test program plays the running instance.
+  hb::TSingleInstance running(name_);
+  ASSERT_FALSE(running.AnotherIsRunning());
+  QSignalSpy raised(&running, &hb::TSingleInstance::ActivationRequested);
+
+  TRun run = Run({"/USER=test"});
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(run.dialogs.contains("information|Hourbook|Hourbook is reeds actief"))
+      << run.dialogs.join('\n').toStdString();
+  for (int i = 0; i < 50 && raised.isEmpty(); ++i) raised.wait(20);
+  EXPECT_FALSE(raised.isEmpty());
+  EXPECT_FALSE(MainWindowRan());
+
+  run = Run({"/USER=test", "/RESTART"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_FALSE(run.dialogs.contains("information|Hourbook|Hourbook is reeds actief"));
+  EXPECT_TRUE(MainWindowRan());
+}
+
+TEST_F(ProgramTest, LoginWithoutNameAsksAndCancelEndsBeforeAnyWindow) {
+  ASSERT_TRUE(QDir(prog_.path()).mkdir("data"));
+  // "/USER=" without a name falls back to the environment setting, which is not set.
+  TRun run = Run({"/USER="}, "cancel");
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(run.dialogs.contains("input|Hourbook login|Gebruikersnaam:"))
+      << run.dialogs.join('\n').toStdString();
+  EXPECT_FALSE(MainWindowRan());
+
+  // [Environment] UserEnv=WINUSER supplies the name without a question.
+  ASSERT_TRUE(hb::TIniFile(ProgramIni()).WriteString("Environment", "UserEnv", "WINUSER"));
+  run = Run({"/USER="});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_FALSE(run.dialogs.contains("input|Hourbook login|Gebruikersnaam:"));
+  EXPECT_TRUE(MainWindowRan());
+}
+
+TEST_F(ProgramTest, BadSettingsFilesAndArgumentsDoNotStopTheStart) {
+  struct TCase {
+    const char* what;
+    std::function<void()> prepare;
+    QStringList args;
+  } cases[] = {
+      {"program ini is a folder", [&] { QDir(prog_.path()).mkdir(name_ + ".INI"); }, {"/USER=test"}},
+      {"log file cannot be opened",
+       [&] {
+         QDir(prog_.path()).mkdir("data");
+         hbtest::WriteFile(ProgramIni(), "[Paths]\r\nData=data\\\r\nLogFile=data\\\r\n");
+       },
+       {"/USER=test"}},
+      {"personal ini holds garbage",
+       [&] {
+         QDir(prog_.path()).mkdir("data");
+         hbtest::WriteFile(PersonalIni(), QByteArray("\xff\xfe[Grid\x00\nfontsize=-5\n[Colors]\nwork=x", 38));
+       },
+       {"/USER=test"}},
+      {"lone quote as user name", [&] { QDir(prog_.path()).mkdir("data"); }, {"/USER=\"", "/debug"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Each case on a clean program folder and Windows folder.
+    for (QTemporaryDir* dir : {&prog_, &windir_}) {
+      for (const QFileInfo& entry : QDir(dir->path()).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        if (entry.fileName() == name_) continue;
+        entry.isDir() ? QDir(entry.filePath()).removeRecursively() : QFile::remove(entry.filePath());
+      }
+    }
+    c.prepare();
+    TRun run = Run(c.args, "yes");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(MainWindowRan());
+  }
+}
+
+TEST_F(ProgramTest, OldSettingsFileInTheCurrentFolderIsTakenOver) {
+  ASSERT_TRUE(hbtest::WriteFile(cwd_.filePath("rere32.ini"), "[Paths]\r\nData=uren\\\r\n"));
+  TRun run = Run({"/USER=test"}, "yes");
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(QFileInfo(Prog("uren")).isDir());
+  EXPECT_FALSE(QFileInfo::exists(Prog("data")));
+}
+
+}  // namespace

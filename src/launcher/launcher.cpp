@@ -33,8 +33,10 @@ QString LauncherLanguage(const QString& launcherFolder) {
 
   TIniFile personal(NativePath(persIni));
   const QString code = personal.ReadString("Options", "Language", "EN");
-  // An empty value means the same as a missing one.
-  return code.isEmpty() ? QStringLiteral("EN") : code;
+  // An empty value means the same as a missing one; "EXE" names the built-in Dutch texts.
+  if (code.isEmpty()) return QStringLiteral("EN");
+  if (code.compare("EXE", Qt::CaseInsensitive) == 0) return QStringLiteral("NL");
+  return code;
 }
 
 QString LauncherDocument(const QString& currentFolder, const QString& language,

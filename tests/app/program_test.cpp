@@ -133,6 +133,15 @@ TEST_F(ProgramTest, SecondInstanceIsRefusedUnlessRestarted) {
   EXPECT_TRUE(MainWindowRan());
 }
 
+TEST_F(ProgramTest, UninstallSwitchEndsWithoutLoginOrWindow) {
+  ASSERT_TRUE(QDir(prog_.path()).mkdir("data"));
+  TRun run = Run({"/uninstall"});
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_FALSE(run.dialogs.contains("input|Hourbook login|Gebruikersnaam:"));
+  EXPECT_FALSE(MainWindowRan());
+}
+
 TEST_F(ProgramTest, LoginWithoutNameAsksAndCancelEndsBeforeAnyWindow) {
   ASSERT_TRUE(QDir(prog_.path()).mkdir("data"));
   // "/USER=" without a name falls back to the environment setting, which is not set.

@@ -90,6 +90,9 @@ TEST_F(LauncherTest, LanguageComesFromThePersonalIniOfTheInstalledEdition) {
 
   Put(prog_, "HbLite.ini", ("[Paths]\r\nPersIni=" + nl + "\r\n").toUtf8());
   EXPECT_EQ(Run("hbhelp").opened, Doc("Hbok_NL.hlp"));
+  // "EXE" is the built-in language, Dutch.
+  Put(windir_, "nl.ini", "[Options]\r\nLanguage=exe\r\n");
+  EXPECT_EQ(Run("hbhelp").opened, Doc("Hbok_NL.hlp"));
 
   // The full edition's ini is preferred when both are present (key spelled as written).
   Put(prog_, "hbook.ini", ("[Paths]\r\nPersini=" + fr + "\r\n").toUtf8());

@@ -101,7 +101,9 @@ const TActionDef kActions[] = {
     {"actVolgendeWeek", nullptr, ">", {}},
 };
 
-QString Tr(const char* text) { return QCoreApplication::translate("TfrmMain", text); }
+QString Tr(const char* text) {
+  return QCoreApplication::translate("TfrmMain", text);
+}
 
 }  // namespace
 
@@ -145,7 +147,8 @@ void TfrmMain::CreateActions() {
     prefs_.SetToolbar(on);
     tbMain_->setVisible(on);
   });
-  connect(actions_["actHints"], &QAction::triggered, this, [this](bool on) { prefs_.SetHints(on); });
+  connect(actions_["actHints"], &QAction::triggered, this,
+          [this](bool on) { prefs_.SetHints(on); });
   connect(actions_["actLangenamentonen"], &QAction::triggered, this,
           [this](bool on) { prefs_.SetLongNames(on); });
   connect(actions_["actListView"], &QAction::triggered, this,
@@ -155,10 +158,12 @@ void TfrmMain::CreateActions() {
     if (frm.exec() == QDialog::Accepted) ApplyPreferences();
   });
   connect(actions_["actHelpContents"], &QAction::triggered, this, [] { ShellOpen(HelpFile()); });
-  connect(actions_["actVorigeWeek"], &QAction::triggered, this,
-          [this] { SetCalendarDate(calendarDate_.addDays(1 - calendarDate_.dayOfWeek()).addDays(-7)); });
-  connect(actions_["actVolgendeWeek"], &QAction::triggered, this,
-          [this] { SetCalendarDate(calendarDate_.addDays(1 - calendarDate_.dayOfWeek()).addDays(7)); });
+  connect(actions_["actVorigeWeek"], &QAction::triggered, this, [this] {
+    SetCalendarDate(calendarDate_.addDays(1 - calendarDate_.dayOfWeek()).addDays(-7));
+  });
+  connect(actions_["actVolgendeWeek"], &QAction::triggered, this, [this] {
+    SetCalendarDate(calendarDate_.addDays(1 - calendarDate_.dayOfWeek()).addDays(7));
+  });
   connect(actions_["actHuidigeWeek"], &QAction::triggered, this,
           [this] { SetCalendarDate(QDate::currentDate()); });
   // The two test entries of the Debug menu feed the error report.
@@ -499,9 +504,10 @@ void TfrmMain::SetCalendarDate(const QDate& date) {
   displayedYear_ = year;
   displayedWeek_ = week;
   const QDate monday = d.addDays(1 - d.dayOfWeek());
-  lblWeek_->setText(Tr("week %1:  %2  -  %3")
-                        .arg(week)
-                        .arg(monday.toString("dd-MM-yyyy"), monday.addDays(6).toString("dd-MM-yyyy")));
+  lblWeek_->setText(
+      Tr("week %1:  %2  -  %3")
+          .arg(week)
+          .arg(monday.toString("dd-MM-yyyy"), monday.addDays(6).toString("dd-MM-yyyy")));
   settingTab_ = true;
   tabWeeknummers_->setCurrentIndex(week);
   settingTab_ = false;

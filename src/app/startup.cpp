@@ -46,7 +46,9 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
   TCommandLine result;
   result.Arguments = arguments;
   for (const QString& arg : arguments) {
-    auto is = [&arg](const char* sw) { return arg.compare(QLatin1String(sw), Qt::CaseInsensitive) == 0; };
+    auto is = [&arg](const char* sw) {
+      return arg.compare(QLatin1String(sw), Qt::CaseInsensitive) == 0;
+    };
     if (is("/UNINSTALL")) result.Uninstall = true;
     if (is("/debug")) result.Debug = true;
     if (is("/NOMETACHECK")) result.NoMetaCheck = true;
@@ -56,7 +58,8 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
       result.HasUser = true;
       QString name = arg.mid(arg.indexOf('=') + 1);
       // One pair of surrounding quotes goes; a lone quote is a name of its own.
-      if (name.size() >= 2 && name.startsWith('"') && name.endsWith('"')) name = name.mid(1, name.size() - 2);
+      if (name.size() >= 2 && name.startsWith('"') && name.endsWith('"'))
+        name = name.mid(1, name.size() - 2);
       result.UserName = name;
     }
   }
@@ -70,7 +73,9 @@ QString RestartCommand(const QString& program, const QStringList& arguments) {
   return parts.join(' ') + " /RESTART";
 }
 
-const TCommandLine& CommandLine() { return State().commandLine; }
+const TCommandLine& CommandLine() {
+  return State().commandLine;
+}
 
 bool CopyOldSettings(const QString& currentFolder, const QString& programIni) {
   if (QFileInfo::exists(FindExistingFile(programIni))) return false;
@@ -87,17 +92,24 @@ void PrepareDataFolderSetting(const QString& programIni) {
 }
 
 QString HelpFileFor(const QString& programFolder, const QString& languageCode) {
-  const QString full = FindExistingFile(AddBackslash(programFolder) + "Hbok_" + languageCode + ".hlp");
+  const QString full =
+      FindExistingFile(AddBackslash(programFolder) + "Hbok_" + languageCode + ".hlp");
   if (QFileInfo(full).isFile()) return full;
   const QString shortName = "Hbok_" + languageCode.left(2) + ".hlp";
   if (QFileInfo(FindExistingFile(shortName)).isFile()) return shortName;
   return "Hbok_EN.hlp";
 }
 
-QString HelpFile() { return State().helpFile; }
-void SetHelpFile(const QString& file) { State().helpFile = file; }
+QString HelpFile() {
+  return State().helpFile;
+}
+void SetHelpFile(const QString& file) {
+  State().helpFile = file;
+}
 
-QString LoginUserName() { return State().loginName; }
+QString LoginUserName() {
+  return State().loginName;
+}
 
 bool RunLogin(const TCommandLine& commandLine, QString& name) {
   name = commandLine.UserName;
@@ -110,7 +122,8 @@ bool RunLogin(const TCommandLine& commandLine, QString& name) {
     }
   }
   name = name.toUpper();
-  if (name.isEmpty()) {
+  // A name of blanks only names nobody: it is asked like a missing one.
+  if (name.trimmed().isEmpty()) {
     // The login dialog of the user administration replaces this question.
     QString typed = WindowsUserName().toUpper();
     if (!Dialogs().InputText(QCoreApplication::translate("Login", "Hourbook login"),
@@ -130,7 +143,9 @@ void RequestTermination() {
   }
 }
 
-bool TerminationRequested() { return State().terminate; }
+bool TerminationRequested() {
+  return State().terminate;
+}
 
 int RunProgram(int argc, char** argv) {
   THbApplication app(argc, argv);
@@ -147,7 +162,8 @@ int RunProgram(int argc, char** argv) {
   // a first start gets its data folder below the program folder.
   const QFileInfo program(ProgramFilePath());
   const QString programIni = program.absolutePath() + "/" + BaseName(program.fileName()) + ".INI";
-  CopyOldSettings(QDir::currentPath(), program.absolutePath() + "/" + BaseName(program.fileName()) + ".ini");
+  CopyOldSettings(QDir::currentPath(),
+                  program.absolutePath() + "/" + BaseName(program.fileName()) + ".ini");
   PrepareDataFolderSetting(programIni);
 
   // 1. Crash handler, formats and the path context; false: the data folder was refused.

@@ -17,15 +17,15 @@ namespace hb {
 
 // The switches of the command line.
 struct TCommandLine {
-  bool Uninstall = false;  // "/UNINSTALL", a whole argument, any letter case
-  bool HasUser = false;    // an argument with "/USER" (any case) and "=" was given
-  QString UserName;        // the text after its first "=", one pair of double quotes removed
-  bool Restart = false;    // "/RESTART" anywhere in the command line, this letter case only
-  bool Debug = false;      // "/debug", a whole argument, any letter case
+  bool Uninstall = false;    // "/UNINSTALL", a whole argument, any letter case
+  bool HasUser = false;      // an argument with "/USER" (any case) and "=" was given
+  QString UserName;          // the text after its first "=", one pair of double quotes removed
+  bool Restart = false;      // "/RESTART" anywhere in the command line, this letter case only
+  bool Debug = false;        // "/debug", a whole argument, any letter case
   bool NoMetaCheck = false;  // "/NOMETACHECK", "/METACHECK", "/METAEDIT": whole arguments,
   bool MetaCheck = false;    // any letter case (the table structure check reads them)
   bool MetaEdit = false;
-  QStringList Arguments;   // the arguments without the program itself
+  QStringList Arguments;  // the arguments without the program itself
 };
 
 // Reads the switches from the arguments (without the program's own path).

@@ -27,8 +27,8 @@ QString LauncherLanguage(const QString& launcherFolder) {
   TIniFile programIni(FindExistingFile(folder + product + ".ini"));
 
   // The personal ini name is taken as stored: no user-name replacement, no folder completion.
-  const QString persIni = programIni.ReadString(
-      "Paths", "PersIni", WithSlash(WindowsFolder()) + product + ".ini");
+  const QString persIni =
+      programIni.ReadString("Paths", "PersIni", WithSlash(WindowsFolder()) + product + ".ini");
   if (persIni.isEmpty()) return QStringLiteral("EN");
 
   TIniFile personal(NativePath(persIni));
@@ -51,9 +51,8 @@ QString LauncherDocument(const QString& currentFolder, const QString& language,
 }
 
 int RunLauncher(int argc, char** argv, const char* suffix) {
-  const QString document =
-      LauncherDocument(QDir::currentPath(), LauncherLanguage(ProgramFolder()),
-                       QString::fromUtf8(suffix));
+  const QString document = LauncherDocument(QDir::currentPath(), LauncherLanguage(ProgramFolder()),
+                                            QString::fromUtf8(suffix));
   if (document.isEmpty()) return 1;
 
   // Opening with the desktop's default application needs the GUI platform; a logged open

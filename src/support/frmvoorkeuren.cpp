@@ -46,7 +46,8 @@ void TPlannerSample::paintEvent(QPaintEvent*) {
   p.fillRect(QRect(r.left(), r.top() + rowH, r.width(), 2 * rowH),
              TfrmVoorkeuren::ToQColor(prefs_.WorkColor));
   p.setPen(TfrmVoorkeuren::ToQColor(prefs_.GridColor));
-  for (int i = 1; i <= 3; ++i) p.drawLine(r.left(), r.top() + i * rowH, r.right(), r.top() + i * rowH);
+  for (int i = 1; i <= 3; ++i)
+    p.drawLine(r.left(), r.top() + i * rowH, r.right(), r.top() + i * rowH);
 
   QFont font(fontName_);
   font.setPointSize(qMax(1, fontSize_));
@@ -54,8 +55,8 @@ void TPlannerSample::paintEvent(QPaintEvent*) {
   const int blockW = r.width() / 2 - 12;
   const QRect normal(r.left() + 8, r.top() + rowH / 2, blockW, 2 * rowH);
   const QRect provisional(r.center().x() + 4, r.top() + rowH + rowH / 2, blockW, 2 * rowH);
-  for (const auto& [block, fill] : {std::pair{normal, prefs_.ActionColor},
-                                    std::pair{provisional, prefs_.TempColor}}) {
+  for (const auto& [block, fill] :
+       {std::pair{normal, prefs_.ActionColor}, std::pair{provisional, prefs_.TempColor}}) {
     p.fillRect(block, TfrmVoorkeuren::ToQColor(fill));
     p.setPen(Qt::black);
     p.drawRect(block.adjusted(0, 0, -1, -1));
@@ -132,7 +133,9 @@ TfrmVoorkeuren::TfrmVoorkeuren(TPersInstellingen& prefs, QWidget* parent)
   fontGrid->addWidget(cbxFontName_, 0, 1);
   fontGrid->addWidget(lblFontSize, 1, 0);
   fontGrid->addWidget(edtFontSize_, 1, 1);
-  auto updateFont = [this] { sample_->SetSampleFont(cbxFontName_->currentText(), edtFontSize_->value()); };
+  auto updateFont = [this] {
+    sample_->SetSampleFont(cbxFontName_->currentText(), edtFontSize_->value());
+  };
   connect(cbxFontName_, &QComboBox::currentTextChanged, this, updateFont);
   connect(edtFontSize_, &QSpinBox::valueChanged, this, updateFont);
 
@@ -176,7 +179,7 @@ TfrmVoorkeuren::TfrmVoorkeuren(TPersInstellingen& prefs, QWidget* parent)
 }
 
 QPushButton* TfrmVoorkeuren::AddColorBox(const QString& name, const QString& caption,
-                                          TColor TPersInstellingen::*field) {
+                                         TColor TPersInstellingen::*field) {
   auto* box = new QPushButton;
   box->setObjectName(name);
   box->setToolTip(caption);

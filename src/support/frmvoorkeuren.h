@@ -61,7 +61,8 @@ class TfrmVoorkeuren : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  QPushButton* AddColorBox(const QString& name, const QString& caption, TColor TPersInstellingen::*field);
+  QPushButton* AddColorBox(const QString& name, const QString& caption,
+                           TColor TPersInstellingen::*field);
   void FillFromObject();
   void UpdateColors();
 

@@ -13,8 +13,12 @@ TPersInstellingen*& Instance() {
 
 }  // namespace
 
-TPersInstellingen* PersInstellingen() { return Instance(); }
-void SetPersInstellingen(TPersInstellingen* instance) { Instance() = instance; }
+TPersInstellingen* PersInstellingen() {
+  return Instance();
+}
+void SetPersInstellingen(TPersInstellingen* instance) {
+  Instance() = instance;
+}
 
 TPersInstellingen::TPersInstellingen(TIniFile& ini) : ini_(ini) {}
 

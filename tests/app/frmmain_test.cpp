@@ -45,7 +45,8 @@ class FrmMainTest : public ::testing::Test {
   void TearDown() override { qunsetenv("HOURBOOK_WINDIR"); }
 
   std::unique_ptr<hb::TfrmMain> Create(const QStringList& args) {
-    auto frm = std::make_unique<hb::TfrmMain>(*instance_, *prefs_, hb::ParseCommandLine(args), "JAN");
+    auto frm =
+        std::make_unique<hb::TfrmMain>(*instance_, *prefs_, hb::ParseCommandLine(args), "JAN");
     frm->show();
     for (int i = 0; i < 100 && !frm->Activated(); ++i) QTest::qWait(10);
     return frm;
@@ -83,6 +84,15 @@ TEST_F(FrmMainTest, CreationAndFirstActivationFollowTheSettings) {
   frm->Action("actListView")->trigger();
   EXPECT_FALSE(frm->ListView()->isVisible());
   EXPECT_EQ(hb::SecondIni().ReadString("Options", "Listview"), "0");
+
+  // A later start of the program brings this window to the front.
+  frm->showMinimized();
+  ASSERT_TRUE(frm->isMinimized());
+  hb::TSingleInstance later(name_);
+  ASSERT_TRUE(later.AnotherIsRunning());
+  ASSERT_TRUE(later.ActivateRunning());
+  for (int i = 0; i < 100 && frm->isMinimized(); ++i) QTest::qWait(10);
+  EXPECT_FALSE(frm->isMinimized());
 
   frm->resize(720, 520);
   frm->close();

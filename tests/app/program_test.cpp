@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include "platform/folders.h"
 #include "platform/inifile.h"
 #include "platform/singleinstance.h"
 #include "testutil.h"
@@ -99,7 +100,8 @@ TEST_F(ProgramTest, FirstStartCreatesTheDataFolderAfterConfirmation) {
   QFile::remove(PersonalIni());
   run = Run({"/USER=test"});
   EXPECT_EQ(run.exitCode, 0);
-  for (const QString& line : run.dialogs) EXPECT_FALSE(line.startsWith("question")) << line.toStdString();
+  for (const QString& line : run.dialogs)
+    EXPECT_FALSE(line.startsWith("question")) << line.toStdString();
   EXPECT_TRUE(MainWindowRan());
 }
 
@@ -153,6 +155,11 @@ TEST_F(ProgramTest, LoginWithoutNameAsksAndCancelEndsBeforeAnyWindow) {
   EXPECT_FALSE(MainWindowRan());
 
   // [Environment] UserEnv=WINUSER supplies the name without a question.
+  // A name of blanks is no name either.
+  run = Run({"/USER=  "}, "cancel");
+  EXPECT_TRUE(run.dialogs.contains("input|Hourbook login|Gebruikersnaam:"));
+  EXPECT_FALSE(MainWindowRan());
+
   ASSERT_TRUE(hb::TIniFile(ProgramIni()).WriteString("Environment", "UserEnv", "WINUSER"));
   run = Run({"/USER="});
   EXPECT_EQ(run.exitCode, 0);
@@ -166,7 +173,9 @@ TEST_F(ProgramTest, BadSettingsFilesAndArgumentsDoNotStopTheStart) {
     std::function<void()> prepare;
     QStringList args;
   } cases[] = {
-      {"program ini is a folder", [&] { QDir(prog_.path()).mkdir(name_ + ".INI"); }, {"/USER=test"}},
+      {"program ini is a folder",
+       [&] { QDir(prog_.path()).mkdir(name_ + ".INI"); },
+       {"/USER=test"}},
       {"log file cannot be opened",
        [&] {
          QDir(prog_.path()).mkdir("data");
@@ -176,18 +185,23 @@ TEST_F(ProgramTest, BadSettingsFilesAndArgumentsDoNotStopTheStart) {
       {"personal ini holds garbage",
        [&] {
          QDir(prog_.path()).mkdir("data");
-         hbtest::WriteFile(PersonalIni(), QByteArray("\xff\xfe[Grid\x00\nfontsize=-5\n[Colors]\nwork=x", 38));
+         hbtest::WriteFile(PersonalIni(),
+                           QByteArray("\xff\xfe[Grid\x00\nfontsize=-5\n[Colors]\nwork=x", 38));
        },
        {"/USER=test"}},
-      {"lone quote as user name", [&] { QDir(prog_.path()).mkdir("data"); }, {"/USER=\"", "/debug"}},
+      {"lone quote as user name",
+       [&] { QDir(prog_.path()).mkdir("data"); },
+       {"/USER=\"", "/debug"}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.what);
     // Each case on a clean program folder and Windows folder.
     for (QTemporaryDir* dir : {&prog_, &windir_}) {
-      for (const QFileInfo& entry : QDir(dir->path()).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+      for (const QFileInfo& entry :
+           QDir(dir->path()).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
         if (entry.fileName() == name_) continue;
-        entry.isDir() ? QDir(entry.filePath()).removeRecursively() : QFile::remove(entry.filePath());
+        entry.isDir() ? QDir(entry.filePath()).removeRecursively()
+                      : QFile::remove(entry.filePath());
       }
     }
     c.prepare();
@@ -196,6 +210,21 @@ TEST_F(ProgramTest, BadSettingsFilesAndArgumentsDoNotStopTheStart) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(MainWindowRan());
   }
+}
+
+TEST_F(ProgramTest, PersonalIniInTheUsersOwnFolder) {
+  ASSERT_TRUE(QDir(prog_.path()).mkdir("data"));
+  QTemporaryDir users;
+  ASSERT_TRUE(QDir(users.path()).mkdir(hb::LoginName()));
+  ASSERT_TRUE(hbtest::WriteFile(
+      ProgramIni(),
+      ("[Paths]\r\nData=data\\\r\nPersIni=" + users.path() + "/%WinUser%\r\n").toUtf8()));
+  TRun run = Run({"/USER=test"});
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0);
+  const QString personal = QDir(users.filePath(hb::LoginName())).filePath(name_ + ".ini");
+  EXPECT_TRUE(hb::TIniFile(personal).SectionExists("MainForm"));
+  EXPECT_FALSE(MainWindowRan());  // not in the Windows folder
 }
 
 TEST_F(ProgramTest, OldSettingsFileInTheCurrentFolderIsTakenOver) {

@@ -77,7 +77,8 @@ TEST_F(LauncherTest, EachSuffixOpensItsDocumentFromTheCurrentFolder) {
 }
 
 TEST_F(LauncherTest, LanguageComesFromThePersonalIniOfTheInstalledEdition) {
-  for (const char* code : {"EN", "NL", "FR", "DE"}) Put(cwd_, QString("Hbok_%1.hlp").arg(code), "x");
+  for (const char* code : {"EN", "NL", "FR", "DE"})
+    Put(cwd_, QString("Hbok_%1.hlp").arg(code), "x");
   if (HasFailure()) return;
   const QString nl = windir_.filePath("nl.ini"), fr = windir_.filePath("fr.ini");
   Put(windir_, "nl.ini", "[Options]\r\nLanguage=NL\r\n");
@@ -101,7 +102,8 @@ TEST_F(LauncherTest, LanguageComesFromThePersonalIniOfTheInstalledEdition) {
   // An empty PersIni, and a personal ini that does not exist, give EN.
   Put(prog_, "hbook.ini", "[Paths]\r\nPersIni=\r\n");
   EXPECT_EQ(Run("hbhelp").opened, Doc("Hbok_EN.hlp"));
-  Put(prog_, "hbook.ini", ("[Paths]\r\nPersIni=" + windir_.filePath("none/x.ini") + "\r\n").toUtf8());
+  Put(prog_, "hbook.ini",
+      ("[Paths]\r\nPersIni=" + windir_.filePath("none/x.ini") + "\r\n").toUtf8());
   EXPECT_EQ(Run("hbhelp").opened, Doc("Hbok_EN.hlp"));
 }
 

@@ -33,7 +33,8 @@ TEST_F(PersInstellingenTest, LoadGivesDefaultsAndReadsStoredValues) {
   EXPECT_EQ(prefs.WorkColor, 0xFF0000);
   EXPECT_EQ(prefs.RestColor, 0x800000);
   EXPECT_EQ(prefs.GridColor, 0xC0C0C0);
-  EXPECT_TRUE(prefs.Hints && prefs.LongNames && prefs.Toolbar && prefs.WarnOverlap && prefs.WarnDelete);
+  EXPECT_TRUE(prefs.Hints && prefs.LongNames && prefs.Toolbar && prefs.WarnOverlap &&
+              prefs.WarnDelete);
   EXPECT_FALSE(prefs.CopyWerkz || prefs.RightClickEdit);
   EXPECT_EQ(prefs.FontSize, 8);
   EXPECT_EQ(prefs.FontName, "Arial");
@@ -46,7 +47,8 @@ TEST_F(PersInstellingenTest, LoadGivesDefaultsAndReadsStoredValues) {
   prefs.Load();
   EXPECT_EQ(prefs.ActionColor, 255);
   EXPECT_EQ(prefs.WorkColor, 65280);
-  EXPECT_FALSE(prefs.Hints || prefs.LongNames || prefs.Toolbar || prefs.WarnOverlap || prefs.WarnDelete);
+  EXPECT_FALSE(prefs.Hints || prefs.LongNames || prefs.Toolbar || prefs.WarnOverlap ||
+               prefs.WarnDelete);
   EXPECT_TRUE(prefs.CopyWerkz && prefs.RightClickEdit);
   EXPECT_EQ(prefs.FontSize, 11);
   EXPECT_EQ(prefs.FontName, "Courier New");
@@ -97,7 +99,8 @@ TEST_F(PersInstellingenTest, UnwritableIniKeepsTheValuesOfTheRun) {
 class FrmVoorkeurenTest : public PersInstellingenTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(hbtest::WriteFile(IniPath(), "[Colors]\r\nwork=255\r\n[Options]\r\ncopywerkz=1\r\n"));
+    ASSERT_TRUE(
+        hbtest::WriteFile(IniPath(), "[Colors]\r\nwork=255\r\n[Options]\r\ncopywerkz=1\r\n"));
     ini_ = std::make_unique<hb::TIniFile>(IniPath());
     prefs_ = std::make_unique<TPersInstellingen>(*ini_);
     prefs_->Load();
@@ -109,7 +112,10 @@ class FrmVoorkeurenTest : public PersInstellingenTest {
     });
     frm_->show();
   }
-  template <class T> T* Find(const char* name) { return frm_->findChild<T*>(name); }
+  template <class T>
+  T* Find(const char* name) {
+    return frm_->findChild<T*>(name);
+  }
 
   std::unique_ptr<hb::TIniFile> ini_;
   std::unique_ptr<TPersInstellingen> prefs_;

@@ -154,8 +154,9 @@ void TfrmMain::CreateActions() {
   connect(actions_["actListView"], &QAction::triggered, this,
           [this](bool on) { SetListViewMode(on); });
   connect(actions_["actInstellingen"], &QAction::triggered, this, [this] {
-    TfrmVoorkeuren frm(prefs_, this);
-    if (frm.exec() == QDialog::Accepted) ApplyPreferences();
+    // Created on first use and kept for the run.
+    if (!frmVoorkeuren_) frmVoorkeuren_ = new TfrmVoorkeuren(prefs_, this);
+    if (frmVoorkeuren_->exec() == QDialog::Accepted) ApplyPreferences();
   });
   connect(actions_["actHelpContents"], &QAction::triggered, this, [] { ShellOpen(HelpFile()); });
   connect(actions_["actVorigeWeek"], &QAction::triggered, this, [this] {

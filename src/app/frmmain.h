@@ -28,6 +28,7 @@ namespace hb {
 
 class TPersInstellingen;
 class TSingleInstance;
+class TfrmVoorkeuren;
 
 class TfrmMain : public QMainWindow {
   Q_OBJECT
@@ -99,6 +100,7 @@ class TfrmMain : public QMainWindow {
   QCheckBox* chkTotalExclVoorlopig_ = nullptr;
   QCheckBox* chkTotalExclOverhead_ = nullptr;
   QTimer* tmrBlink_ = nullptr;
+  TfrmVoorkeuren* frmVoorkeuren_ = nullptr;
 
   bool activated_ = false;
   bool activationQueued_ = false;

@@ -172,7 +172,7 @@ int RunProgram(int argc, char** argv) {
   // 4.-6. The login object, the program object and the flexible field definitions go here.
   // 7. The personal ini and the personal preferences.
   UsePersonalIni();
-  TPersInstellingen prefs(SecondIni());
+  TPersInstellingen prefs;
   prefs.Load();
   SetPersInstellingen(&prefs);
   struct TResetPreferences {

@@ -1,6 +1,6 @@
 // The personal preferences of the user: planner colours and font, and behaviour switches.
 //
-//   TPersInstellingen prefs(SecondIni());   // the personal ini, opened at start
+//   TPersInstellingen prefs;                // on the personal ini (the second ini)
 //   prefs.Load();
 //   if (prefs.WarnDelete && !AskYesNo("Actie(s) wissen?", false)) return;
 //   prefs.SetHints(false);                  // writes [Grid] Hints at once
@@ -26,6 +26,10 @@ constexpr TColor clNavy = 0x800000;
 
 class TPersInstellingen {
  public:
+  // Works on the second ini of the path context as it is at each access, so that a personal
+  // ini chosen again during the run is followed.
+  TPersInstellingen();
+  // Works on the given ini file (tests, tools).
   explicit TPersInstellingen(TIniFile& ini);
 
   // Reads every field from the personal ini, with the defaults for missing keys.
@@ -41,7 +45,7 @@ class TPersInstellingen {
   void SetLongNames(bool value);
   void SetToolbar(bool value);
 
-  TIniFile& Ini() { return ini_; }
+  TIniFile& Ini();
 
   TColor ActionColor = clWhite;  // [Colors] action: fill of time blocks
   TColor FontColor = clBlack;    // [Colors] font: text in time blocks
@@ -60,7 +64,7 @@ class TPersInstellingen {
   bool RightClickEdit = false;   // [Options] rightclickedit
 
  private:
-  TIniFile& ini_;
+  TIniFile* ini_ = nullptr;
 };
 
 // The process-wide preferences, installed by the start-up for the run; nullptr before.

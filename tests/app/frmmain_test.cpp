@@ -38,7 +38,7 @@ class FrmMainTest : public ::testing::Test {
                                   "[MainForm]\nLeft=10\nTop=20\nWidth=700\nHeight=500\n"));
     ASSERT_TRUE(hb::InitPaths(prog_.filePath(name_)));
     hb::UsePersonalIni();
-    prefs_ = std::make_unique<hb::TPersInstellingen>(hb::SecondIni());
+    prefs_ = std::make_unique<hb::TPersInstellingen>();
     prefs_->Load();
     instance_ = std::make_unique<hb::TSingleInstance>(name_);
   }

@@ -9,9 +9,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "platform/dialogservice.h"
 #include "platform/inifile.h"
 #include "support/frmvoorkeuren.h"
 #include "testutil.h"
+#include "util/pathcontext.h"
 
 namespace {
 
@@ -94,6 +96,29 @@ TEST_F(PersInstellingenTest, UnwritableIniKeepsTheValuesOfTheRun) {
   prefs.Save();
   EXPECT_FALSE(prefs.Toolbar);
   EXPECT_EQ(prefs.ActionColor, 1);
+}
+
+TEST_F(PersInstellingenTest, FollowsThePersonalIniChosenDuringTheRun) {
+  qputenv("HOURBOOK_WINDIR", dir_.filePath("win").toUtf8());
+  hb::TScriptedDialogs dialogs;
+  ASSERT_TRUE(hbtest::WriteFile(dir_.filePath("prog/hbpers.INI"), "[Paths]\nData=\n"));
+  ASSERT_TRUE(hbtest::WriteFile(dir_.filePath("win/hbpers.ini"), "[Grid]\nfontsize=9\n"));
+  ASSERT_TRUE(hbtest::WriteFile(dir_.filePath("user/hbpers.ini"), "[Grid]\nfontsize=14\n"));
+  ASSERT_TRUE(hb::InitPaths(dir_.filePath("prog/hbpers")));
+  hb::UsePersonalIni();
+  TPersInstellingen prefs;
+  prefs.Load();
+  EXPECT_EQ(prefs.FontSize, 9);
+
+  // The settings window points the personal ini elsewhere; the preferences go along.
+  hb::ProgramIni().WriteString("Paths", "PersIni", dir_.filePath("user"));
+  hb::LookupPaths();
+  hb::UsePersonalIni();
+  prefs.Load();
+  EXPECT_EQ(prefs.FontSize, 14);
+  prefs.SetToolbar(false);
+  EXPECT_EQ(hb::TIniFile(dir_.filePath("user/hbpers.ini")).ReadString("Grid", "toolbar"), "0");
+  qunsetenv("HOURBOOK_WINDIR");
 }
 
 class FrmVoorkeurenTest : public PersInstellingenTest {

@@ -12,6 +12,7 @@
 #include "platform/inifile.h"
 #include "platform/singleinstance.h"
 #include "support/persinstellingen.h"
+#include "util/crashhandler.h"
 #include "util/guardedapplication.h"
 #include "util/pathcontext.h"
 #include "util/paths.h"
@@ -147,8 +148,10 @@ bool TerminationRequested() {
   return State().terminate;
 }
 
-int RunProgram(int argc, char** argv) {
-  THbApplication app(argc, argv);
+namespace {
+
+// Everything after the application object: objects, main sequence, message loop, shutdown.
+int RunApplication(THbApplication& app) {
   QStringList arguments = app.arguments();
   if (!arguments.isEmpty()) arguments.removeFirst();
   TStartState& state = State();
@@ -207,6 +210,20 @@ int RunProgram(int argc, char** argv) {
   // Shutdown: the modules and windows go in reverse order as their scopes end, then the
   // process-wide objects.
   return code;
+}
+
+}  // namespace
+
+int RunProgram(int argc, char** argv) {
+  THbApplication app(argc, argv);
+  try {
+    return RunApplication(app);
+  } catch (...) {
+    // An error during start-up or shutdown, outside the message loop: reported like one
+    // inside it, and the program ends.
+    ReportException(std::current_exception());
+    return 1;
+  }
 }
 
 }  // namespace hb

@@ -26,12 +26,16 @@ QString LauncherLanguage(const QString& launcherFolder) {
   const QString product = full ? QStringLiteral("HBook") : QStringLiteral("HbLite");
   TIniFile programIni(FindExistingFile(folder + product + ".ini"));
 
-  // The personal ini name is taken as stored: no user-name replacement, no folder completion.
-  const QString persIni =
+  QString persIni =
       programIni.ReadString("Paths", "PersIni", WithSlash(WindowsFolder()) + product + ".ini");
   if (persIni.isEmpty()) return QStringLiteral("EN");
+  // The main program reads "%WINUSER%" as the user's name and completes a folder with its
+  // own ini name; the same file must be read here, or a per-user choice would be missed.
+  persIni.replace("%WINUSER%", LoginName(), Qt::CaseInsensitive);
+  persIni = NativePath(persIni);
+  if (QFileInfo(FindExistingFile(persIni)).isDir()) persIni = WithSlash(persIni) + product + ".ini";
 
-  TIniFile personal(NativePath(persIni));
+  TIniFile personal(persIni);
   const QString code = personal.ReadString("Options", "Language", "EN");
   // An empty value means the same as a missing one; "EXE" names the built-in Dutch texts.
   if (code.isEmpty()) return QStringLiteral("EN");

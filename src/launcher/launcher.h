@@ -11,7 +11,9 @@ namespace hb {
 
 // The language code as the main program stores it: [Options] Language of the personal ini
 // named by [Paths] PersIni of "HBook.ini" (preferred, when "hbook.ini" exists beside the
-// launcher) or "HbLite.ini" in launcherFolder; "EN" when nothing says otherwise.
+// launcher) or "HbLite.ini" in launcherFolder, read as the main program reads it
+// ("%WINUSER%" is the user's login name, a folder gets the product's ini name); "EN" when
+// nothing says otherwise, "NL" for the built-in language "EXE".
 QString LauncherLanguage(const QString& launcherFolder);
 
 // The document to open for a language and suffix, looked up in currentFolder; empty when it

@@ -63,6 +63,8 @@ TEST_F(FrmMainTest, CreationAndFirstActivationFollowTheSettings) {
   auto frm = Create({"/DEBUG"});
   ASSERT_TRUE(frm->Activated());
   EXPECT_EQ(frm->windowTitle(), "Hourbook - JAN");
+  const QDate today = QDate::currentDate();
+  EXPECT_EQ(frm->DisplayedWeek(), (today.dayOfWeek() == 7 ? today.addDays(1) : today).weekNumber());
   EXPECT_TRUE(frm->Menu("mnuDebug")->menuAction()->isVisible());
   EXPECT_FALSE(frm->Action("actStopwatch")->isVisible());
   EXPECT_TRUE(frm->Action("actWerkweekoverzicht")->isChecked());

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "platform/folders.h"
 #include "testutil.h"
 
 namespace {
@@ -98,6 +99,13 @@ TEST_F(LauncherTest, LanguageComesFromThePersonalIniOfTheInstalledEdition) {
   // The full edition's ini is preferred when both are present (key spelled as written).
   Put(prog_, "hbook.ini", ("[Paths]\r\nPersini=" + fr + "\r\n").toUtf8());
   EXPECT_EQ(Run("hbhelp").opened, Doc("Hbok_FR.hlp"));
+
+  // A per-user folder, as the main program resolves it.
+  ASSERT_TRUE(QDir(windir_.path()).mkpath("users/" + hb::LoginName()));
+  Put(windir_, "users/" + hb::LoginName() + "/hbook.ini", "[Options]\r\nLanguage=NL\r\n");
+  Put(prog_, "hbook.ini",
+      ("[Paths]\r\nPersIni=" + windir_.filePath("users/%winuser%") + "\r\n").toUtf8());
+  EXPECT_EQ(Run("hbhelp").opened, Doc("Hbok_NL.hlp"));
 
   // An empty PersIni, and a personal ini that does not exist, give EN.
   Put(prog_, "hbook.ini", "[Paths]\r\nPersIni=\r\n");

@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
@@ -229,6 +230,34 @@ void TfrmMain::CreateToolbar() {
   tbMain_->setObjectName("tbMain");
   tbMain_->setMovable(false);
   tbMain_->setFixedHeight(29);
+  tbMain_->setIconSize(QSize(16, 16));
+  tbMain_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  // Glyphs from the desktop theme, else from the style; the captions become tooltips.
+  const struct {
+    const char* action;
+    const char* theme;
+    QStyle::StandardPixmap fallback;
+  } glyphs[] = {
+      {"actVorigeWeek", "go-previous", QStyle::SP_ArrowLeft},
+      {"actHuidigeWeek", "go-home", QStyle::SP_BrowserReload},
+      {"actVolgendeWeek", "go-next", QStyle::SP_ArrowRight},
+      {"actInvoeren", "document-new", QStyle::SP_FileIcon},
+      {"actWijzigen", "document-properties", QStyle::SP_FileDialogDetailedView},
+      {"actWissen", "edit-delete", QStyle::SP_TrashIcon},
+      {"actZoeken", "edit-find", QStyle::SP_FileDialogContentsView},
+      {"actSnelrapport", "x-office-document", QStyle::SP_FileDialogInfoView},
+      {"actAfdrukken", "document-print", QStyle::SP_DialogSaveButton},
+      {"actListView", "view-list-details", QStyle::SP_FileDialogListView},
+      {"actStopwatch", "chronometer", QStyle::SP_MediaPlay},
+  };
+  for (const auto& g : glyphs) {
+    QAction* action = actions_[g.action];
+    action->setIcon(QIcon::fromTheme(g.theme, style()->standardIcon(g.fallback)));
+    action->setIconVisibleInMenu(false);
+  }
+  actions_["actVorigeWeek"]->setToolTip(Tr("Vorige week"));
+  actions_["actHuidigeWeek"]->setToolTip(Tr("Huidige week"));
+  actions_["actVolgendeWeek"]->setToolTip(Tr("Volgende week"));
   const char* groups[][4] = {
       {"actVorigeWeek", "actHuidigeWeek", "actVolgendeWeek", nullptr},
       {"actInvoeren", "actWijzigen", "actWissen", "actZoeken"},

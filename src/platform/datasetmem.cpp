@@ -60,8 +60,14 @@ void TMemDataSet::EmptyTable() {
 void TMemDataSet::SetIndexFieldNames(const QString& names) {
   const TBookmark current = GetBookmark();
   if (Active()) CheckBrowseMode();
+  const QString old = indexFieldNames_;
   indexFieldNames_ = names;
-  SortRows();
+  try {
+    SortRows();
+  } catch (...) {
+    indexFieldNames_ = old;  // an unknown field name leaves the order as it was
+    throw;
+  }
   if (!Active()) return;
   if (!current.isEmpty() && FindRow(current) >= 0)
     GotoBookmark(current);

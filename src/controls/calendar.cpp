@@ -34,12 +34,16 @@ TXCalendar::TXCalendar(QWidget* parent) : QFrame(parent) {
   pal.setColor(QPalette::WindowText, Qt::black);
   setPalette(pal);
 
-  FPrevYear = MakeButton(1, 19, "<<", QT_TRANSLATE_NOOP("TXCalendar", "Vorig jaar"));
-  FPrevMonth = MakeButton(20, 16, "<", QT_TRANSLATE_NOOP("TXCalendar", "Vorige maand"));
+  FPrevYear = MakeButton(1, 19, QT_TRANSLATE_NOOP("TXCalendar", "<<"),
+                         QT_TRANSLATE_NOOP("TXCalendar", "Vorig jaar"));
+  FPrevMonth = MakeButton(20, 16, QT_TRANSLATE_NOOP("TXCalendar", "<"),
+                          QT_TRANSLATE_NOOP("TXCalendar", "Vorige maand"));
   FToday = MakeButton(36, 64, QT_TRANSLATE_NOOP("TXCalendar", "vandaag"),
                       QT_TRANSLATE_NOOP("TXCalendar", "Selecteert huidige datum"));
-  FNextMonth = MakeButton(100, 16, ">", QT_TRANSLATE_NOOP("TXCalendar", "Volgende maand"));
-  FNextYear = MakeButton(116, 19, ">>", QT_TRANSLATE_NOOP("TXCalendar", "Volgend jaar"));
+  FNextMonth = MakeButton(100, 16, QT_TRANSLATE_NOOP("TXCalendar", ">"),
+                          QT_TRANSLATE_NOOP("TXCalendar", "Volgende maand"));
+  FNextYear = MakeButton(116, 19, QT_TRANSLATE_NOOP("TXCalendar", ">>"),
+                         QT_TRANSLATE_NOOP("TXCalendar", "Volgend jaar"));
   connect(FPrevYear, &QPushButton::clicked, this, [this] { StepMonths(-12); });
   connect(FPrevMonth, &QPushButton::clicked, this, [this] { StepMonths(-1); });
   connect(FToday, &QPushButton::clicked, this,

@@ -153,6 +153,38 @@ double IsoWeekStartMoment(int year, int week) {
   return DateToMoment(IsoWeekStart(year, week));
 }
 
+int WeeksInYearOf(double moment) {
+  return WeeksInYearOf(MomentToDate(moment));
+}
+
+int DayOfWeek(double moment) {
+  return DayOfWeek(MomentToDate(moment));
+}
+
+int IsoDayOfWeek(double moment) {
+  return IsoDayOfWeek(MomentToDate(moment));
+}
+
+double WeekStart(double moment) {
+  return DateToMoment(WeekStart(MomentToDate(moment)));
+}
+
+double WeekEnd(double moment) {
+  return DateToMoment(WeekEnd(MomentToDate(moment)));
+}
+
+double FirstDayOfMonth(double moment) {
+  return DateToMoment(FirstDayOfMonth(MomentToDate(moment)));
+}
+
+double LastDayOfMonth(double moment) {
+  return DateToMoment(LastDayOfMonth(MomentToDate(moment)));
+}
+
+double SameDayPreviousMonth(double moment) {
+  return DateToMoment(SameDayPreviousMonth(MomentToDate(moment)));
+}
+
 QDate EasterSunday(int year) {
   if (year < kEasterFirstYear || year > kEasterLastYear) return QDate();
   // Anonymous Gregorian computus (Meeus/Jones/Butcher).

@@ -60,10 +60,19 @@ int IsoWeeksInYear(int year);
 // Weeks of the calendar year the date lies in: 52 or 53.
 int WeeksInYearOf(const QDate& date);
 
-// The same functions on moments (the time of day is ignored).
+// The same functions on moments. The time of day is ignored; moments returned are whole
+// days (00:00), and 0 stands for no date.
 int IsoYear(double moment);
 int IsoWeek(double moment);
 double IsoWeekStartMoment(int year, int week);
+int WeeksInYearOf(double moment);
+int DayOfWeek(double moment);
+int IsoDayOfWeek(double moment);
+double WeekStart(double moment);
+double WeekEnd(double moment);
+double FirstDayOfMonth(double moment);
+double LastDayOfMonth(double moment);
+double SameDayPreviousMonth(double moment);
 
 // First and last year for which Easter Sunday is computed.
 inline constexpr int kEasterFirstYear = 1901;

@@ -144,6 +144,18 @@ TEST(CalendarFuncs, MomentConversions) {
   EXPECT_EQ(hb::MomentToDateTime(m), dt);
   EXPECT_EQ(hb::MomentToDateTime(38383.5), QDateTime(QDate(2005, 1, 31), QTime(12, 0)));
   EXPECT_EQ(hb::DateTimeToMoment(QDateTime()), 0.0);
+
+  // The moment forms work on the day of the moment and return whole days.
+  const double thu = hb::DateToMoment(QDate(2005, 3, 31)) + 0.6;  // a Thursday afternoon
+  const auto day = [](const QDate& d) { return hb::DateToMoment(d); };
+  EXPECT_EQ(hb::DayOfWeek(thu), 5);
+  EXPECT_EQ(hb::IsoDayOfWeek(thu), 4);
+  EXPECT_EQ(hb::WeekStart(thu), day(QDate(2005, 3, 28)));
+  EXPECT_EQ(hb::WeekEnd(thu), day(QDate(2005, 4, 3)));
+  EXPECT_EQ(hb::FirstDayOfMonth(thu), day(QDate(2005, 3, 1)));
+  EXPECT_EQ(hb::LastDayOfMonth(thu), day(QDate(2005, 3, 31)));
+  EXPECT_EQ(hb::SameDayPreviousMonth(thu), day(QDate(2005, 2, 28)));
+  EXPECT_EQ(hb::WeeksInYearOf(day(QDate(2004, 1, 1))), 53);
   EXPECT_EQ(hb::DateToMoment(QDate()), 0.0);
 }
 

@@ -121,6 +121,11 @@ TDataSetModel::TRowCache TDataSetModel::ReadRow(int row) const {
   return cache;
 }
 
+bool TDataSetModel::InRange(const QModelIndex& index) const {
+  return index.isValid() && index.model() == this && index.row() < rows_.size() &&
+         index.column() < shown_.size();
+}
+
 int TDataSetModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
@@ -130,8 +135,7 @@ int TDataSetModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TDataSetModel::data(const QModelIndex& index, int role) const {
-  if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
-    return QVariant();
+  if (!InRange(index)) return QVariant();
   if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::TextAlignmentRole)
     return QVariant();
   TField* f = ColumnField(index.column());
@@ -164,8 +168,7 @@ QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 Qt::ItemFlags TDataSetModel::flags(const QModelIndex& index) const {
-  if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
-    return Qt::NoItemFlags;
+  if (!InRange(index)) return Qt::NoItemFlags;
   Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
   TField* f = ColumnField(index.column());
   if (!readOnly_ && f && !f->ReadOnly() && DataSet()->CanModify()) flags |= Qt::ItemIsEditable;

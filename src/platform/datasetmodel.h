@@ -74,6 +74,7 @@ class TDataSetModel : public QAbstractTableModel {
   void UpdateCurrentRow();
   void OnRecordChanged();
   TRowCache ReadRow(int row) const;
+  bool InRange(const QModelIndex& index) const;
 
   TDataSource* source_;
   QList<TDataSetColumn> columns_;   // chosen columns; empty: all visible fields

@@ -231,7 +231,7 @@ bool TCdxFile::TryLockRetried(int64_t offset, int64_t length) {
   for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
     if (storage_->TryLockRegion(offset, length)) return true;
     if (attempt + 1 < kLockAttempts)
-      std::this_thread::sleep_for(std::chrono::milliseconds(kLockWaitMs));
+      std::this_thread::sleep_for(std::chrono::milliseconds(lockWaitMs_));
   }
   return false;
 }

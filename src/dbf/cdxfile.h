@@ -53,6 +53,9 @@ class TCdxFile : public TIndexFile {
   void UnlockIndex() override;
   void Flush() override;
 
+  // The pause between lock attempts (tests shorten it).
+  void SetLockRetryWait(int milliseconds) { lockWaitMs_ = milliseconds; }
+
   TCdxTag* FindCdxTag(const std::string& name);
   TCdxTag& Directory() { return *directory_; }
 
@@ -92,6 +95,7 @@ class TCdxFile : public TIndexFile {
   uint32_t alloc_ = 0;
   TIndexLockRegion lockRegion_;
   int lockCount_ = 0;
+  int lockWaitMs_ = kLockWaitMs;
 };
 
 }  // namespace hb

@@ -414,8 +414,10 @@ TXAction* TXPlanbox::DuplicateAction(TXAction* block) {
 bool TXPlanbox::EditAction(TXAction* block) {
   if (!block) return false;
   if (OnEditAction) OnEditAction(block, block->ActionRect);
+  // The new rectangle decides: the block's pixels still show its former place.
   bool repositioned = false;
-  if (!OverlapsOther(block)) {
+  const TXRect& r = block->ActionRect;
+  if (!OverlapsAny(Rects(), int(actions_.indexOf(block)), r.Left, r.Top, r.Bottom)) {
     PositionAction(block);
     repositioned = true;
   }
@@ -494,9 +496,16 @@ TXAction* TXPlanbox::ActionAt(int column, int row) const {
 
 bool TXPlanbox::OverlapsOther(TXAction* block) const {
   if (!block) return false;
-  const QRect g = block->geometry();
   int c, t, e;
-  geo_.OccupiedCells(TPixBounds{g.x(), g.y(), g.width(), g.height()}, c, t, e);
+  if (block->parentWidget() == grid_) {
+    const QRect g = block->geometry();
+    geo_.OccupiedCells(TPixBounds{g.x(), g.y(), g.width(), g.height()}, c, t, e);
+  } else {
+    // A block that is not on the grid yet has no pixels of its own: its cells decide.
+    c = block->ActionRect.Left;
+    t = block->ActionRect.Top;
+    e = block->ActionRect.Bottom;
+  }
   return OverlapsAny(Rects(), int(actions_.indexOf(block)), c, t, e);
 }
 

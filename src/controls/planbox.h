@@ -127,7 +127,7 @@ class TXPlanbox : public QScrollArea {
   bool AddAction(TXAction* block);
   // A copy of the block in the list (not yet positioned).
   TXAction* DuplicateAction(TXAction* block);
-  // Reports the block's rectangle; repositions it when it overlaps no other block.
+  // Reports the block's rectangle; moves it there when that rectangle overlaps no other block.
   bool EditAction(TXAction* block);
   // Reports and frees the block; true for null, false for a block that is not in the list.
   bool DeleteAction(TXAction* block);
@@ -137,6 +137,8 @@ class TXPlanbox : public QScrollArea {
   void RedrawActions();
   void CenterWorkPeriod();
   TXAction* ActionAt(int column, int row) const;
+  // Whether the block shares a cell with another block of its column, judged by where it is
+  // drawn (a block not yet on the grid: by its rectangle).
   bool OverlapsOther(TXAction* block) const;
   int NextFreeRow(int column, int row) const;
   // New blocks (not added; owned by the caller until added) for the free runs of rect.

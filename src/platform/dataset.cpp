@@ -11,8 +11,7 @@ namespace {
 // Makes the fields read another buffer for the lifetime of the guard.
 class TTempBuffer {
  public:
-  TTempBuffer(const TRecordBuffer*& slot, const TRecordBuffer* buffer)
-      : slot_(slot), saved_(slot) {
+  TTempBuffer(const TRecordBuffer*& slot, const TRecordBuffer* buffer) : slot_(slot), saved_(slot) {
     slot_ = buffer;
   }
   ~TTempBuffer() { slot_ = saved_; }
@@ -32,7 +31,9 @@ TDataSet::~TDataSet() {
   for (TDataSource* s : sources) s->DataSetDestroyed();
 }
 
-void TDataSet::DatabaseError(const QString& message) { throw EDatabaseError(message); }
+void TDataSet::DatabaseError(const QString& message) {
+  throw EDatabaseError(message);
+}
 
 void TDataSet::CheckActive() const {
   if (!Active()) DatabaseError("Cannot perform this operation on a closed dataset");
@@ -67,12 +68,24 @@ void TDataSet::DataEvent(TDataEvent event, TField* field) {
   for (const QPointer<TDataSource>& s : sources) {
     if (!s || !s->Enabled() || s->DataSet() != this) continue;
     switch (event) {
-      case TDataEvent::DataSetChange: emit s->dataSetChanged(); break;
-      case TDataEvent::Scroll: emit s->scrolled(); break;
-      case TDataEvent::RecordChange: emit s->recordChanged(nullptr); break;
-      case TDataEvent::FieldChange: emit s->recordChanged(field); break;
-      case TDataEvent::StateChange: emit s->stateChanged(); break;
-      case TDataEvent::UpdateData: emit s->updateData(); break;
+      case TDataEvent::DataSetChange:
+        emit s->dataSetChanged();
+        break;
+      case TDataEvent::Scroll:
+        emit s->scrolled();
+        break;
+      case TDataEvent::RecordChange:
+        emit s->recordChanged(nullptr);
+        break;
+      case TDataEvent::FieldChange:
+        emit s->recordChanged(field);
+        break;
+      case TDataEvent::StateChange:
+        emit s->stateChanged();
+        break;
+      case TDataEvent::UpdateData:
+        emit s->updateData();
+        break;
     }
   }
 }
@@ -197,11 +210,15 @@ QList<TField*> TDataSet::GetFieldList(const QString& names) const {
 const TRecordBuffer* TDataSet::ReadBuffer() const {
   if (tempBuffer_) return tempBuffer_;
   switch (state_) {
-    case TDataSetState::dsSetKey: return &key_;
+    case TDataSetState::dsSetKey:
+      return &key_;
     case TDataSetState::dsEdit:
-    case TDataSetState::dsInsert: return &active_;
-    case TDataSetState::dsBrowse: return hasRecord_ ? &active_ : nullptr;
-    default: return nullptr;
+    case TDataSetState::dsInsert:
+      return &active_;
+    case TDataSetState::dsBrowse:
+      return hasRecord_ ? &active_ : nullptr;
+    default:
+      return nullptr;
   }
 }
 
@@ -267,6 +284,17 @@ void TDataSet::Resync() {
   cursorDisplaced_ = !hasRecord_;
 }
 
+void TDataSet::ShowCursorRecord() {
+  Resync();
+  DataEvent(TDataEvent::Scroll);
+  DoAfterScroll();
+}
+
+void TDataSet::RecordBufferChanged(TField* field) {
+  if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) modified_ = true;
+  DataEvent(field ? TDataEvent::FieldChange : TDataEvent::RecordChange, field);
+}
+
 void TDataSet::First() {
   CheckBrowseMode();
   DoEvent(BeforeScroll);
@@ -289,9 +317,13 @@ void TDataSet::Last() {
   DoAfterScroll();
 }
 
-void TDataSet::Next() { MoveBy(1); }
+void TDataSet::Next() {
+  MoveBy(1);
+}
 
-void TDataSet::Prior() { MoveBy(-1); }
+void TDataSet::Prior() {
+  MoveBy(-1);
+}
 
 int TDataSet::MoveBy(int distance) {
   CheckBrowseMode();
@@ -367,8 +399,7 @@ void TDataSet::GotoBookmark(const TBookmark& bookmark) {
   TRecordBuffer buffer;
   cursorDisplaced_ = true;
   InternalGotoBookmark(bookmark);
-  if (GetRecord(buffer, TGetMode::gmCurrent) != TGetResult::grOK)
-    DatabaseError("Record not found");
+  if (GetRecord(buffer, TGetMode::gmCurrent) != TGetResult::grOK) DatabaseError("Record not found");
   active_ = std::move(buffer);
   hasRecord_ = true;
   bof_ = eof_ = false;
@@ -652,8 +683,7 @@ bool TDataSet::LocateRecord(const QList<TField*>& keyFields, const QVariantList&
   return false;
 }
 
-bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues,
-                      TLocateOptions options) {
+bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) {
   CheckBrowseMode();
   const QList<TField*> fields = GetFieldList(keyFields);
   const QVariantList values = KeyValueList(keyValues, fields.size());
@@ -714,18 +744,21 @@ bool TDataSet::GotoKeyImpl(bool nearest) {
   return true;
 }
 
-bool TDataSet::GotoKey() { return GotoKeyImpl(false); }
+bool TDataSet::GotoKey() {
+  return GotoKeyImpl(false);
+}
 
-void TDataSet::GotoNearest() { GotoKeyImpl(true); }
+void TDataSet::GotoNearest() {
+  GotoKeyImpl(true);
+}
 
 bool TDataSet::FindKey(const QVariantList& values) {
   SetKey();
   const QList<TField*> fields = IndexFields();
   try {
     if (values.size() > fields.size())
-      DatabaseError(QString("%1 key values given for %2 key fields")
-                        .arg(values.size())
-                        .arg(fields.size()));
+      DatabaseError(
+          QString("%1 key values given for %2 key fields").arg(values.size()).arg(fields.size()));
     for (int i = 0; i < values.size(); ++i) fields[i]->SetValue(values[i]);
   } catch (...) {
     Cancel();
@@ -739,9 +772,8 @@ void TDataSet::FindNearest(const QVariantList& values) {
   const QList<TField*> fields = IndexFields();
   try {
     if (values.size() > fields.size())
-      DatabaseError(QString("%1 key values given for %2 key fields")
-                        .arg(values.size())
-                        .arg(fields.size()));
+      DatabaseError(
+          QString("%1 key values given for %2 key fields").arg(values.size()).arg(fields.size()));
     for (int i = 0; i < values.size(); ++i) fields[i]->SetValue(values[i]);
   } catch (...) {
     Cancel();

@@ -113,7 +113,7 @@ class TDataSet {
   const TFieldDefs& FieldDefs() const { return fieldDefs_; }
   int FieldCount() const { return static_cast<int>(fields_.size()); }
   TField* Fields(int i) const { return fields_.at(i).get(); }
-  TField* FindField(const QString& name) const;  // nullptr when missing
+  TField* FindField(const QString& name) const;    // nullptr when missing
   TField* FieldByName(const QString& name) const;  // raises "Field '%s' not found"
   // Fields named in "A;B;C" (blanks around names ignored); raises when one is missing.
   QList<TField*> GetFieldList(const QString& names) const;
@@ -132,7 +132,7 @@ class TDataSet {
   void SetRecNo(int recNo);
 
   // --- Bookmarks
-  TBookmark GetBookmark() const;  // empty when there is no current record
+  TBookmark GetBookmark() const;                 // empty when there is no current record
   void GotoBookmark(const TBookmark& bookmark);  // raises "Record not found" when it is gone
   virtual bool BookmarkValid(const TBookmark& bookmark);
   virtual int CompareBookmarks(const TBookmark& a, const TBookmark& b) const;
@@ -155,14 +155,13 @@ class TDataSet {
   bool Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options = 0);
   // The value (or QVariantList of values for "A;B") of the result fields in the first record
   // whose key fields equal the values exactly; null when there is none. Never moves.
-  QVariant Lookup(const QString& keyFields, const QVariant& keyValues,
-                  const QString& resultFields);
+  QVariant Lookup(const QString& keyFields, const QVariant& keyValues, const QString& resultFields);
 
   // --- Set-key state: write key fields into the key buffer, then search.
   void SetKey();
-  bool GotoKey();        // exact; on success the found record is current
-  void GotoNearest();    // first record at or after the key
-  bool FindKey(const QVariantList& values);    // SetKey, key fields in order, GotoKey
+  bool GotoKey();                            // exact; on success the found record is current
+  void GotoNearest();                        // first record at or after the key
+  bool FindKey(const QVariantList& values);  // SetKey, key fields in order, GotoKey
   void FindNearest(const QVariantList& values);
 
   // --- Filtering (the Filter text is read by datasets that evaluate one)
@@ -270,7 +269,24 @@ class TDataSet {
   // first record is shown.
   virtual void FilterChanged();
 
+  // Raises "Cannot perform this operation on a closed dataset" when the dataset is closed;
+  // every operation on an open dataset passes here first, so a concrete dataset may add its
+  // own refusals (a table that is busy).
+  virtual void CheckActive() const;
+
   // ======== Helpers for concrete datasets ========
+  // For operations of their own that move the cursor (a key search, another order):
+  // raise BeforeScroll, position the cursor, then ShowCursorRecord reads the record there
+  // (or the next or previous visible one), tells the data sources and raises AfterScroll.
+  void DoBeforeScroll() { DoEvent(BeforeScroll); }
+  void ShowCursorRecord();
+  // Puts the cursor back on the current record (rule 3).
+  void UpdateCursorPos();
+  // The records changed by an operation of the concrete dataset (pack, new filter, new order).
+  void NotifyDataSetChanged() { DataEvent(TDataEvent::DataSetChange); }
+  // The active buffer was written directly (raw field text): marks the record modified and
+  // tells the data sources.
+  void RecordBufferChanged(TField* field);
   // The OnFilterRecord verdict on a buffer (true when not Filtered or no handler); runs the
   // handler in dsFilter with the fields reading that buffer.
   bool RecordVisible(const TRecordBuffer& buffer);
@@ -288,14 +304,18 @@ class TDataSet {
   friend class TField;
   friend class TDataSource;
 
-  enum class TDataEvent { DataSetChange, Scroll, RecordChange, FieldChange, StateChange,
-                          UpdateData };
+  enum class TDataEvent {
+    DataSetChange,
+    Scroll,
+    RecordChange,
+    FieldChange,
+    StateChange,
+    UpdateData
+  };
 
-  void CheckActive() const;
   void CheckCanModify() const;
   void SetState(TDataSetState state);
   void DataEvent(TDataEvent event, TField* field = nullptr);
-  void UpdateCursorPos();
   void Resync();
   void ReadFirst();
   void BuildFields();
@@ -317,7 +337,7 @@ class TDataSet {
   TFieldDefs fieldsBuiltFrom_;
   TRecordBuffer active_;
   TRecordBuffer key_;
-  TBookmark insertOrigin_;  // the current record when an insert began
+  TBookmark insertOrigin_;                     // the current record when an insert began
   const TRecordBuffer* tempBuffer_ = nullptr;  // read by fields while set
   bool hasRecord_ = false;
   bool bof_ = false;

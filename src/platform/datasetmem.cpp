@@ -17,9 +17,12 @@ TBookmark IdBookmark(qint64 id) {
 int CompareValues(const QVariant& a, const QVariant& b) {
   if (!a.isValid() || !b.isValid()) return int(a.isValid()) - int(b.isValid());
   switch (a.typeId()) {
-    case QMetaType::QString: return a.toString().compare(b.toString());
-    case QMetaType::QByteArray: return a.toByteArray().compare(b.toByteArray());
-    case QMetaType::Bool: return int(a.toBool()) - int(b.toBool());
+    case QMetaType::QString:
+      return a.toString().compare(b.toString());
+    case QMetaType::QByteArray:
+      return a.toByteArray().compare(b.toByteArray());
+    case QMetaType::Bool:
+      return int(a.toBool()) - int(b.toBool());
     case QMetaType::LongLong: {
       const qint64 x = a.toLongLong(), y = b.toLongLong();
       return x < y ? -1 : (x > y ? 1 : 0);
@@ -35,7 +38,9 @@ int CompareValues(const QVariant& a, const QVariant& b) {
 
 TMemDataSet::TMemDataSet() = default;
 
-TMemDataSet::~TMemDataSet() { CloseForDestroy(); }
+TMemDataSet::~TMemDataSet() {
+  CloseForDestroy();
+}
 
 void TMemDataSet::AddRow(const QVariantList& values) {
   // Convert through fields of the definitions, so that stored values are canonical.
@@ -211,8 +216,7 @@ bool TMemDataSet::GetFieldData(const TField& field, const TRecordBuffer& buffer,
   return value.isValid();
 }
 
-void TMemDataSet::SetFieldData(const TField& field, TRecordBuffer& buffer,
-                               const QVariant& value) {
+void TMemDataSet::SetFieldData(const TField& field, TRecordBuffer& buffer, const QVariant& value) {
   while (buffer.values.size() <= field.Index()) buffer.values.append(QVariant());
   buffer.values[field.Index()] = value;
 }

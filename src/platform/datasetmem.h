@@ -72,9 +72,9 @@ class TMemDataSet : public TDataSet {
 
   std::vector<TRow> rows_;
   qint64 nextId_ = 1;
-  int pos_ = 0;            // the cursor: ON rows_[pos_], or on the crack before it
+  int pos_ = 0;  // the cursor: ON rows_[pos_], or on the crack before it
   bool onRecord_ = false;
-  int insertAt_ = -1;      // where an Insert puts its record
+  int insertAt_ = -1;  // where an Insert puts its record
   QString indexFieldNames_;
 };
 

@@ -16,10 +16,14 @@ QVariant EditValue(const TField* f, const QVariant& value) {
   const QDate date = kMomentZero.addDays(static_cast<qint64>(std::trunc(m)));
   const qint64 ms = std::llround(std::fabs(m - std::trunc(m)) * 86400000.0);
   switch (f->DataType()) {
-    case TFieldType::ftDate: return date;
-    case TFieldType::ftDateTime: return QDateTime(date, QTime(0, 0)).addMSecs(ms);
-    case TFieldType::ftTime: return QTime(0, 0).addMSecs(static_cast<int>(ms));
-    default: return value;
+    case TFieldType::ftDate:
+      return date;
+    case TFieldType::ftDateTime:
+      return QDateTime(date, QTime(0, 0)).addMSecs(ms);
+    case TFieldType::ftTime:
+      return QTime(0, 0).addMSecs(static_cast<int>(ms));
+    default:
+      return value;
   }
 }
 
@@ -144,8 +148,7 @@ QVariant TDataSetModel::data(const QModelIndex& index, int role) const {
     return f->IsNumeric() ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
   // The row being edited is read afresh every time; other rows are cached until a change.
   TDataSet* ds = DataSet();
-  const bool editing = index.row() == currentRow_ && ds &&
-                       ds->State() == TDataSetState::dsEdit;
+  const bool editing = index.row() == currentRow_ && ds && ds->State() == TDataSetState::dsEdit;
   TRowCache row;
   if (editing) {
     row = ReadRow(index.row());

@@ -77,8 +77,8 @@ class TDataSetModel : public QAbstractTableModel {
   bool InRange(const QModelIndex& index) const;
 
   TDataSource* source_;
-  QList<TDataSetColumn> columns_;   // chosen columns; empty: all visible fields
-  QList<TDataSetColumn> shown_;     // the columns shown now
+  QList<TDataSetColumn> columns_;  // chosen columns; empty: all visible fields
+  QList<TDataSetColumn> shown_;    // the columns shown now
   QList<TBookmark> rows_;
   mutable QHash<int, TRowCache> cache_;
   int currentRow_ = -1;

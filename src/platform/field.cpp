@@ -84,20 +84,34 @@ QString InvalidText(TFieldType t) {
 
 QString FieldTypeName(TFieldType type) {
   switch (type) {
-    case TFieldType::ftString: return "String";
-    case TFieldType::ftSmallint: return "SmallInt";
-    case TFieldType::ftInteger: return "Integer";
-    case TFieldType::ftLargeint: return "LargeInt";
-    case TFieldType::ftBoolean: return "Boolean";
-    case TFieldType::ftFloat: return "Float";
-    case TFieldType::ftCurrency: return "Currency";
-    case TFieldType::ftBCD: return "BCD";
-    case TFieldType::ftDate: return "Date";
-    case TFieldType::ftTime: return "Time";
-    case TFieldType::ftDateTime: return "DateTime";
-    case TFieldType::ftMemo: return "Memo";
-    case TFieldType::ftBlob: return "Blob";
-    case TFieldType::ftUnknown: break;
+    case TFieldType::ftString:
+      return "String";
+    case TFieldType::ftSmallint:
+      return "SmallInt";
+    case TFieldType::ftInteger:
+      return "Integer";
+    case TFieldType::ftLargeint:
+      return "LargeInt";
+    case TFieldType::ftBoolean:
+      return "Boolean";
+    case TFieldType::ftFloat:
+      return "Float";
+    case TFieldType::ftCurrency:
+      return "Currency";
+    case TFieldType::ftBCD:
+      return "BCD";
+    case TFieldType::ftDate:
+      return "Date";
+    case TFieldType::ftTime:
+      return "Time";
+    case TFieldType::ftDateTime:
+      return "DateTime";
+    case TFieldType::ftMemo:
+      return "Memo";
+    case TFieldType::ftBlob:
+      return "Blob";
+    case TFieldType::ftUnknown:
+      break;
   }
   return "Unknown";
 }
@@ -164,8 +178,7 @@ bool TextToMoment(const QString& text, double& moment) {
 
 TFieldDef& TFieldDefs::Add(const QString& name, TFieldType type, int size, bool required,
                            int precision) {
-  if (IndexOf(name) >= 0)
-    throw EDatabaseError(QString("Duplicate field name '%1'").arg(name));
+  if (IndexOf(name) >= 0) throw EDatabaseError(QString("Duplicate field name '%1'").arg(name));
   TFieldDef def;
   def.Name = name;
   def.DataType = type;
@@ -211,20 +224,31 @@ TField::TField(TDataSet* dataSet, const TFieldDef& def, int index)
       index_(index),
       required_(def.Required) {}
 
-bool TField::IsNumeric() const { return IsIntType(type_) || IsFloatType(type_); }
+bool TField::IsNumeric() const {
+  return IsIntType(type_) || IsFloatType(type_);
+}
 
 int TField::DisplayWidth() const {
   if (displayWidth_ > 0) return displayWidth_;
   switch (type_) {
-    case TFieldType::ftString: return size_ > 0 ? size_ : 20;
-    case TFieldType::ftSmallint: return 6;
-    case TFieldType::ftInteger: return 11;
-    case TFieldType::ftLargeint: return 15;
-    case TFieldType::ftBoolean: return 5;
-    case TFieldType::ftDate: return 10;
-    case TFieldType::ftTime: return 8;
-    case TFieldType::ftDateTime: return 19;
-    default: return 10;
+    case TFieldType::ftString:
+      return size_ > 0 ? size_ : 20;
+    case TFieldType::ftSmallint:
+      return 6;
+    case TFieldType::ftInteger:
+      return 11;
+    case TFieldType::ftLargeint:
+      return 15;
+    case TFieldType::ftBoolean:
+      return 5;
+    case TFieldType::ftDate:
+      return 10;
+    case TFieldType::ftTime:
+      return 8;
+    case TFieldType::ftDateTime:
+      return 19;
+    default:
+      return 10;
   }
 }
 
@@ -244,9 +268,13 @@ void TField::AccessError(TFieldType asked) const {
       QString("Cannot access field '%1' as type %2").arg(name_, FieldTypeName(asked)));
 }
 
-bool TField::IsNull() const { return !Read().isValid(); }
+bool TField::IsNull() const {
+  return !Read().isValid();
+}
 
-QVariant TField::Value() const { return Read(); }
+QVariant TField::Value() const {
+  return Read();
+}
 
 QString TField::AsString() const {
   const QVariant v = Read();
@@ -267,8 +295,8 @@ qint64 TField::AsLargeInt() const {
   if (IsFloatType(type_)) {
     const double d = std::round(v.toDouble());
     if (std::fabs(d) > 9.2e18)
-      throw EFieldConvertError(QString("%1 is not a valid integer value for field '%2'")
-                                   .arg(v.toDouble()).arg(name_));
+      throw EFieldConvertError(
+          QString("%1 is not a valid integer value for field '%2'").arg(v.toDouble()).arg(name_));
     return static_cast<qint64>(d);
   }
   if (type_ == TFieldType::ftBoolean) return v.toBool() ? 1 : 0;
@@ -374,8 +402,8 @@ QVariant TField::FromText(const QString& text) const {
   if (IsDateType(type_)) {
     double m = 0;
     if (!TextToMoment(text, m))
-      throw EFieldConvertError(QString("'%1' is not a valid %2 for field '%3'")
-                                   .arg(text, InvalidText(type_), name_));
+      throw EFieldConvertError(
+          QString("'%1' is not a valid %2 for field '%3'").arg(text, InvalidText(type_), name_));
     return ToCanonical(m);
   }
   AccessError(TFieldType::ftString);
@@ -394,7 +422,8 @@ QVariant TField::ToCanonical(const QVariant& value) const {
     if (id == QMetaType::QTime) {
       m = QTime(0, 0).msecsTo(value.toTime()) / 86400000.0;
     } else {
-      const QDateTime dt = id == QMetaType::QDate ? value.toDate().startOfDay() : value.toDateTime();
+      const QDateTime dt =
+          id == QMetaType::QDate ? value.toDate().startOfDay() : value.toDateTime();
       m = kMomentZero.daysTo(dt.date()) + QTime(0, 0).msecsTo(dt.time()) / 86400000.0;
     }
     return ToCanonical(m);
@@ -421,7 +450,8 @@ QVariant TField::ToCanonical(const QVariant& value) const {
       const double d = std::round(value.toDouble());
       if (!std::isfinite(d) || std::fabs(d) > 9.2e18)
         throw EFieldConvertError(QString("%1 is not a valid integer value for field '%2'")
-                                     .arg(value.toDouble()).arg(name_));
+                                     .arg(value.toDouble())
+                                     .arg(name_));
       n = static_cast<qint64>(d);
     }
     qint64 lo = std::numeric_limits<qint64>::min(), hi = std::numeric_limits<qint64>::max();
@@ -431,7 +461,10 @@ QVariant TField::ToCanonical(const QVariant& value) const {
     if (n < lo || n > hi)
       throw EDatabaseError(
           QString("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
-              .arg(n).arg(name_).arg(lo).arg(hi));
+              .arg(n)
+              .arg(name_)
+              .arg(lo)
+              .arg(hi));
     return QVariant::fromValue<qint64>(n);
   }
   const double d = value.toDouble();
@@ -447,9 +480,13 @@ QVariant TField::ToCanonical(const QVariant& value) const {
   AccessError(type_);
 }
 
-void TField::SetValue(const QVariant& value) { Write(ToCanonical(value)); }
+void TField::SetValue(const QVariant& value) {
+  Write(ToCanonical(value));
+}
 
-void TField::SetAsString(const QString& value) { Write(FromText(value)); }
+void TField::SetAsString(const QString& value) {
+  Write(FromText(value));
+}
 
 void TField::SetAsInteger(qint64 value) {
   if (IsDateType(type_)) AccessError(TFieldType::ftInteger);
@@ -486,6 +523,8 @@ void TField::SetAsBytes(const QByteArray& value) {
   SetAsString(QString::fromUtf8(value));
 }
 
-void TField::Clear() { Write(QVariant()); }
+void TField::Clear() {
+  Write(QVariant());
+}
 
 }  // namespace hb

@@ -82,7 +82,7 @@ enum class TFieldType {
 QString FieldTypeName(TFieldType type);
 
 // Moments (days since 30-12-1899) and their texts; used by the field conversions and by views.
-QString MomentToText(double moment, TFieldType type);  // "dd-mm-yyyy", "hh:nn:ss" or both
+QString MomentToText(double moment, TFieldType type);    // "dd-mm-yyyy", "hh:nn:ss" or both
 bool TextToMoment(const QString& text, double& moment);  // false when not a date and/or time
 
 // The definition of one field, as a concrete dataset reports it when it opens, or as a program

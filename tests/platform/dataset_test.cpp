@@ -111,20 +111,27 @@ TEST_F(DataSetTest, EventsComeInTheFrameworkOrder) {
   auto none = [](TMemDataSet&) {};
   auto edit = [](TMemDataSet& d) { d.Edit(); };
   const QList<Case> cases = {
-      {"open", [](TMemDataSet& d) { d.Close(); }, [](TMemDataSet& d) { d.Open(); },
+      {"open",
+       [](TMemDataSet& d) { d.Close(); },
+       [](TMemDataSet& d) { d.Open(); },
        {"BeforeOpen", "AfterOpen", "AfterScroll"}},
       {"close", none, [](TMemDataSet& d) { d.Close(); }, {"BeforeClose", "AfterClose"}},
       {"next", none, [](TMemDataSet& d) { d.Next(); }, {"BeforeScroll", "AfterScroll"}},
-      {"next at the end", [](TMemDataSet& d) { d.Last(); }, [](TMemDataSet& d) { d.Next(); },
-       {}},
+      {"next at the end", [](TMemDataSet& d) { d.Last(); }, [](TMemDataSet& d) { d.Next(); }, {}},
       {"edit", none, edit, {"BeforeEdit", "AfterEdit"}},
-      {"insert", none, [](TMemDataSet& d) { d.Insert(); },
+      {"insert",
+       none,
+       [](TMemDataSet& d) { d.Insert(); },
        {"BeforeInsert", "BeforeScroll", "OnNewRecord", "AfterInsert", "AfterScroll"}},
-      {"append", none, [](TMemDataSet& d) { d.Append(); },
+      {"append",
+       none,
+       [](TMemDataSet& d) { d.Append(); },
        {"BeforeInsert", "BeforeScroll", "OnNewRecord", "AfterInsert", "AfterScroll"}},
       {"post", edit, [](TMemDataSet& d) { d.Post(); }, {"BeforePost", "AfterPost"}},
       {"cancel", edit, [](TMemDataSet& d) { d.Cancel(); }, {"BeforeCancel", "AfterCancel"}},
-      {"delete", none, [](TMemDataSet& d) { d.Delete(); },
+      {"delete",
+       none,
+       [](TMemDataSet& d) { d.Delete(); },
        {"BeforeDelete", "BeforeScroll", "AfterDelete", "AfterScroll"}},
       {"next while editing a changed record posts",
        [](TMemDataSet& d) {
@@ -133,12 +140,15 @@ TEST_F(DataSetTest, EventsComeInTheFrameworkOrder) {
        },
        [](TMemDataSet& d) { d.Next(); },
        {"BeforePost", "AfterPost", "BeforeScroll", "AfterScroll"}},
-      {"next while editing an unchanged record cancels", edit,
+      {"next while editing an unchanged record cancels",
+       edit,
        [](TMemDataSet& d) { d.Next(); },
        {"BeforeCancel", "AfterCancel", "BeforeScroll", "AfterScroll"}},
       {"post in browse does nothing", none, [](TMemDataSet& d) { d.Post(); }, {}},
-      {"lookup does not scroll", none,
-       [](TMemDataSet& d) { d.Lookup("NAAM", "Cor", "AANTAL"); }, {}},
+      {"lookup does not scroll",
+       none,
+       [](TMemDataSet& d) { d.Lookup("NAAM", "Cor", "AANTAL"); },
+       {}},
   };
   for (const Case& c : cases) {
     TMemDataSet d;
@@ -476,3 +486,39 @@ TEST(DataSetOpen, FailedOpenLeavesTheDatasetClosed) {
 }
 
 }  // namespace
+
+// A concrete dataset may refuse work while it is busy: every operation asks CheckActive.
+class TBusyDataSet : public TMemDataSet {
+ public:
+  bool busy = false;
+
+ protected:
+  void CheckActive() const override {
+    if (busy) DatabaseError("Table is busy");
+    TMemDataSet::CheckActive();
+  }
+};
+
+TEST(DataSetBusy, EveryOperationAsksTheConcreteDataset) {
+  TBusyDataSet t;
+  hbtest::DefinePeople(t);
+  t.Open();
+  t.busy = true;
+  const QList<std::function<void()>> operations = {
+      [&] { t.Next(); },
+      [&] { t.First(); },
+      [&] { t.Edit(); },
+      [&] { t.Append(); },
+      [&] { t.Delete(); },
+      [&] { t.Refresh(); },
+      [&] { t.RecordCount(); },
+      [&] { t.RecNo(); },
+      [&] { t.Locate("NAAM", "Eva"); },
+      [&] { t.Lookup("NAAM", "Eva", "AANTAL"); },
+      [&] { t.Post(); },
+  };
+  for (const auto& op : operations) ExpectDbError(op, "Table is busy");
+  t.busy = false;
+  EXPECT_EQ(t.State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(t.FieldByName("NAAM")->AsString(), "Ann");
+}

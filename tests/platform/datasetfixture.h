@@ -1,8 +1,9 @@
 // A small table of people for the dataset tests, and an event recorder.
 #pragma once
 
-#include <QStringList>
 #include <gtest/gtest.h>
+
+#include <QStringList>
 
 #include "platform/datasetmem.h"
 

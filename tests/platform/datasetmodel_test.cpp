@@ -1,10 +1,11 @@
 // The table model over a dataset, checked by Qt's model tester while the dataset changes.
+#include "platform/datasetmodel.h"
+
 #include <QAbstractItemModelTester>
 #include <QDate>
 #include <QSignalSpy>
 
 #include "datasetfixture.h"
-#include "platform/datasetmodel.h"
 
 using namespace hb;
 

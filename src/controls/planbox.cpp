@@ -56,18 +56,15 @@ void RaisedEdge(QPainter& p, const QRect& r) {
   p.drawLine(r.right(), r.top(), r.right(), r.bottom());
 }
 
-// Silver to white in 64 steps, across the width (horizontal) or down the height.
+// Silver (0xC0) to white (0xFF) in 64 grey levels, across the width (leftToRight) or down the
+// height: the first line is silver, the last white.
 void Gradient(QPainter& p, const QRect& r, bool leftToRight) {
-  const int steps = 64;
   const int extent = leftToRight ? r.width() : r.height();
-  for (int i = 0; i < steps; ++i) {
-    int from = extent * i / steps;
-    int to = extent * (i + 1) / steps;
-    if (to <= from) continue;
-    int v = 0xC0 + (0xFF - 0xC0) * i / (steps - 1);
-    QRect band = leftToRight ? QRect(r.left() + from, r.top(), to - from, r.height())
-                             : QRect(r.left(), r.top() + from, r.width(), to - from);
-    p.fillRect(band, QColor(v, v, v));
+  for (int pos = 0; pos < extent; ++pos) {
+    const int v = 0xC0 + (extent > 1 ? 63 * pos / (extent - 1) : 0);
+    const QRect line = leftToRight ? QRect(r.left() + pos, r.top(), 1, r.height())
+                                   : QRect(r.left(), r.top() + pos, r.width(), 1);
+    p.fillRect(line, QColor(v, v, v));
   }
 }
 

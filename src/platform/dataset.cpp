@@ -787,13 +787,13 @@ void TDataSet::FindNearest(const QVariantList& values) {
 void TDataSet::SetFilter(const QString& filter) {
   if (filter == filter_) return;
   filter_ = filter;
-  if (Active()) FilterChanged();
+  if (Active() && filtered_) FilterChanged();
 }
 
 void TDataSet::SetFilterOptions(TFilterOptions options) {
   if (options == filterOptions_) return;
   filterOptions_ = options;
-  if (Active()) FilterChanged();
+  if (Active() && filtered_) FilterChanged();
 }
 
 void TDataSet::SetFiltered(bool filtered) {
@@ -805,6 +805,7 @@ void TDataSet::SetFiltered(bool filtered) {
 
 void TDataSet::FilterChanged() {
   CheckBrowseMode();
+  DoEvent(BeforeScroll);
   ReadFirst();
   DataEvent(TDataEvent::DataSetChange);
   DoAfterScroll();

@@ -265,8 +265,8 @@ class TDataSet {
   virtual QList<TField*> IndexFields() const { return {}; }
   virtual bool InternalGotoKey(const TRecordBuffer& key, bool nearest);
 
-  // Called after Filter, FilterOptions or Filtered changed on an open dataset; by default the
-  // first record is shown.
+  // Called when Filtered changed on an open dataset, or Filter or FilterOptions changed on an
+  // open, filtered one; by default the first record is shown (with the scroll events).
   virtual void FilterChanged();
 
   // Raises "Cannot perform this operation on a closed dataset" when the dataset is closed;

@@ -377,8 +377,13 @@ TEST_F(DataSetTest, FilterRecordRunsInFilterStateAndHidesRecords) {
     EXPECT_THROW(d.FieldByName("NAAM")->SetAsString("x"), EDatabaseError);
   };
   t.Last();
+  t.SetFilter("ACTIEF");  // a filter text alone changes nothing while not filtered
+  EXPECT_EQ(Naam(), "Eva");
   t.SetFiltered(true);
-  EXPECT_EQ(Naam(), "Ann");  // switching the filter shows the first record
+  EXPECT_EQ(Naam(), "Ann");  // switching the filter on shows the first record
+  t.Next();
+  t.SetFilterOptions(foCaseInsensitive);
+  EXPECT_EQ(Naam(), "Ann");  // so does a change of the filter while filtered
   EXPECT_EQ(Names(t), QStringList({"Ann", "Cor", "Eva"}));
   EXPECT_EQ(t.RecordCount(), 3);
   EXPECT_FALSE(states.isEmpty());

@@ -162,6 +162,11 @@ TXPlanbox::TXPlanbox(QWidget* parent) : QScrollArea(parent) {
 
 TXPlanbox::~TXPlanbox() {
   RestoreScreenCursor();
+  // Free the blocks while the lists they would be removed from still exist.
+  for (QObject* child : grid_->children()) disconnect(child, nullptr, this, nullptr);
+  const TXActionList blocks = actions_;
+  actions_.clear();
+  qDeleteAll(blocks);
   delete handles_;
 }
 
@@ -364,6 +369,20 @@ void TXPlanbox::Wire(TXAction* block) {
   block->setParent(grid_);
   block->SetStyle(geo_.Style);
   block->installEventFilter(this);
+  // A block freed by somebody else leaves the list rather than a dangling pointer in it.
+  connect(block, &QObject::destroyed, this, &TXPlanbox::Forget, Qt::UniqueConnection);
+}
+
+void TXPlanbox::Forget(QObject* gone) {
+  actions_.removeIf([gone](TXAction* a) { return static_cast<QObject*>(a) == gone; });
+  if (static_cast<QObject*>(pendingCopy_) == gone) pendingCopy_ = nullptr;
+  if (static_cast<QObject*>(handles_->Block()) == gone) handles_->Hide();
+  if (static_cast<QObject*>(pressedBlock_) == gone) {
+    press_ = TPress::None;
+    pressedBlock_ = nullptr;
+    dragging_ = false;
+    followMouse_ = false;
+  }
 }
 
 void TXPlanbox::PositionAction(TXAction* block) {
@@ -384,6 +403,9 @@ bool TXPlanbox::AddAction(TXAction* block) {
   Wire(block);
   block->OnRightClick = [this](QWidget* sender) {
     if (OnRightClick) OnRightClick(sender);
+  };
+  block->OnDblClick = [this](QWidget* sender, Qt::MouseButtons buttons) {
+    if (OnDblClick) OnDblClick(sender, buttons);
   };
   if (OnAddAction) OnAddAction(block, sel_);
   PositionAction(block);
@@ -733,7 +755,10 @@ bool TXPlanbox::BlockMouse(TXAction* block, QMouseEvent* e) {
     case QEvent::MouseButtonDblClick:
       // Takes the place of the second press of a double click: that press is not handled.
       ResetPress();
-      if (OnDblClick) OnDblClick(block, e->buttons());
+      if (block->OnDblClick)
+        block->OnDblClick(block, e->buttons());
+      else if (OnDblClick)
+        OnDblClick(block, e->buttons());
       return true;
     case QEvent::MouseButtonPress: {
       if (followMouse_) return true;  // a block placed by StartDragging drops on release

@@ -188,6 +188,7 @@ class TXPlanbox : public QScrollArea {
   void PlaceHeadings();
   void PositionAction(TXAction* block);
   void Wire(TXAction* block);
+  void Forget(QObject* gone);
   QList<TXRect> Rects() const;
 
   // Drag selection (grid coordinates).

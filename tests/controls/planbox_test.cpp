@@ -482,3 +482,46 @@ TEST_F(PlanboxTest, CenterWorkPeriod) {
   QTest::mouseClick(pb.CornerButton(), Qt::LeftButton);
   EXPECT_EQ(pb.verticalScrollBar()->value(), (8 - freeRows / 2) * 16);
 }
+
+TEST_F(PlanboxTest, PastedBlockFollowsTheMouseUntilDropped) {
+  Block({2, 4, 2, 7});
+  struct Case { QPoint to; bool kept; TXRect rect; } cases[] = {
+      {{4 * 64 + 20, 12 * 16 + 32}, true, {4, 12, 4, 15}},  // free: centred under the mouse
+      {{2 * 64 + 20, 6 * 16}, false, {}},                   // occupied: the paste is deleted
+  };
+  for (const Case& c : cases) {
+    auto* pasted = new TXAction;
+    pasted->ActionRect = {2, 5, 2, 8};
+    EXPECT_FALSE(pb.AddAction(pasted));
+    pb.SetPendingCopy(pasted);
+    pb.StartDragging(pasted);
+    events.clear();
+    // The mouse moves without a button, then a click drops the block.
+    QMouseEvent move(QEvent::MouseMove, QPointF(c.to - pasted->pos()),
+                     QPointF(pasted->mapToGlobal(c.to - pasted->pos())), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(pasted, &move);
+    Press(pasted, c.to);
+    Release(pasted, c.to);
+    if (c.kept) {
+      ASSERT_EQ(Events("edit").size(), 1);
+      EXPECT_EQ(pasted->ActionRect, c.rect);
+      EXPECT_TRUE(pb.Actions().contains(pasted));
+    } else {
+      EXPECT_TRUE(Events("edit").isEmpty());
+      ASSERT_EQ(Events("delete").size(), 1);
+      EXPECT_EQ(Events("delete")[0].action, pasted);
+      EXPECT_FALSE(pb.Actions().contains(pasted));
+    }
+  }
+}
+
+TEST_F(PlanboxTest, ABlockFreedElsewhereLeavesTheList) {
+  TXAction* a = Block({1, 1, 1, 2});
+  pb.SelectAction(a);
+  pb.SetPendingCopy(a);
+  delete a;
+  EXPECT_TRUE(pb.Actions().isEmpty());
+  EXPECT_EQ(pb.SelectedAction(), nullptr);
+  EXPECT_EQ(pb.PendingCopy(), nullptr);
+}

@@ -32,7 +32,7 @@ class TUDFAfd : public TUserDefFunction {
     if (!ok) id = 0;
     std::string name;
     if (AfdLookup()) name = AfdLookup()(id);
-    if (name.empty()) name = "-";
+    if (name.empty()) name.assign(1, '-');
     name.resize(kAfdWidth, ' ');
     result.SetText(std::move(name));
   }

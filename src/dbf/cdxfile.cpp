@@ -155,13 +155,31 @@ TCdxTag& TCdxFile::CreateTag(const std::string& name, const std::string& keyExpr
   tag->Define(keyExpr, forExpr, unique, descending);
   tag->FixKeyFormat();
 
+  // A replaced tag leaves the directory; should the build fail, it comes back, so that a
+  // failed creation leaves every tag reachable as before.
+  std::unique_ptr<TCdxTag> replaced;
   if (TCdxTag* old = FindCdxTag(key)) {
     directory_->Delete(TIndexKeyData::FromText(old->Name(), kCdxDirKeyLength, old->HeaderOffset()));
-    tags_.erase(std::find_if(tags_.begin(), tags_.end(), [&](auto& t) { return t.get() == old; }));
+    auto it = std::find_if(tags_.begin(), tags_.end(), [&](auto& t) { return t.get() == old; });
+    replaced = std::move(*it);
+    tags_.erase(it);
   }
   tag->SetHeaderOffset(Allocate(kCdxHeaderSize));
-  directory_->Insert(TIndexKeyData::FromText(key, kCdxDirKeyLength, tag->HeaderOffset()));
-  tag->Build();
+  TIndexKeyData dirKey = TIndexKeyData::FromText(key, kCdxDirKeyLength, tag->HeaderOffset());
+  directory_->Insert(dirKey);
+  try {
+    tag->Build();
+  } catch (...) {
+    directory_->Delete(dirKey);
+    if (replaced) {
+      directory_->Insert(
+          TIndexKeyData::FromText(key, kCdxDirKeyLength, replaced->HeaderOffset()));
+      auto at = std::find_if(tags_.begin(), tags_.end(),
+                             [&](auto& t) { return CompareKeyBytes(t->Name(), key) > 0; });
+      tags_.insert(at, std::move(replaced));
+    }
+    throw;
+  }
   auto at = std::find_if(tags_.begin(), tags_.end(), [&](auto& t) {
     return CompareKeyBytes(t->Name(), key) > 0;
   });

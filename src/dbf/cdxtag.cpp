@@ -97,6 +97,8 @@ void TCdxTag::Bind() {
 
 void TCdxTag::FixKeyFormat() {
   Bind();
+  if (forExpr_ && forExpr_->Evaluate(false).Kind != TIndexValueKind::Logical)
+    RaiseIndexError("FOR expression must return boolean result");
   if (type_ == TIndexKeyType::Character) {
     int len = keyExpr_ ? static_cast<int>(keyExpr_->Evaluate(false).Text.size()) : 0;
     TCdxSorter check(len, false);  // raises for a length the build cannot sort

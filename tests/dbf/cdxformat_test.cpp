@@ -403,3 +403,21 @@ TEST(CdxErrors, GeneralCollationIsRefused) {
   EXPECT_EQ(Message([&] { c.Open(b); }),
             "Index tag NAME in /data/URUREN.CDX uses the GENERAL collation, which is not supported");
 }
+
+TEST(CdxErrors, FailedBuildKeepsTheReplacedTag) {
+  TCdx c;
+  c.AddNames({"A", "BOOM", "C"});
+  c.Table.Expressions["FAILS"] = [](const TMemRecord& r) {
+    if (r.Name == "BOOM") throw std::runtime_error("Target value missing for + operation");
+    return TMemTable::Text(Pad(r.Name, 10));
+  };
+  c.Open();
+  c.File->CreateTag("NAME", "NAME", "", false, false);
+  EXPECT_EQ(Message([&] { c.File->CreateTag("NAME", "FAILS", "", false, false); }),
+            "Target value missing for + operation");
+  EXPECT_EQ(c.Walk("NAME"), (std::vector<uint32_t>{1, 2, 3}));
+  c.Reopen();
+  ASSERT_EQ(c.File->TagCount(), 1);
+  EXPECT_EQ(c.File->Tag(0)->KeyExpression(), "NAME");
+  EXPECT_EQ(c.Walk("NAME"), (std::vector<uint32_t>{1, 2, 3}));
+}

@@ -573,9 +573,13 @@ void TXPlanbox::CarveCells(const TXRect& rect, TXActionList& list) {
   list.append(block);
 }
 
-void TXPlanbox::HideSelection() { selPanel_->hide(); }
+void TXPlanbox::HideSelection() {
+  selPanel_->hide();
+}
 
-bool TXPlanbox::SelectionVisible() const { return !selPanel_->isHidden(); }
+bool TXPlanbox::SelectionVisible() const {
+  return !selPanel_->isHidden();
+}
 
 void TXPlanbox::StartDragging(TXAction* block) {
   if (!block || !actions_.contains(block)) return;
@@ -691,7 +695,9 @@ void TXPlanbox::AutoScrollStep() {
 // ---------------------------------------------------------------------------------------------
 // Mouse input
 
-bool TXPlanbox::OnGrid(QPoint p) const { return grid_->rect().contains(p); }
+bool TXPlanbox::OnGrid(QPoint p) const {
+  return grid_->rect().contains(p);
+}
 
 void TXPlanbox::ResetPress() {
   if (pressedBlock_) {
@@ -801,8 +807,7 @@ bool TXPlanbox::BlockMouse(TXAction* block, QMouseEvent* e) {
       }
       if (press_ != TPress::Block || pressedBlock_ != block) return true;
       if (!followMouse_ && !(e->buttons() & Qt::LeftButton)) return true;
-      if (!dragging_ &&
-          (p - pressPos_).manhattanLength() >= QApplication::startDragDistance())
+      if (!dragging_ && (p - pressPos_).manhattanLength() >= QApplication::startDragDistance())
         dragging_ = true;
       if (dragging_) DragBlockOver(p);
       return true;
@@ -857,8 +862,7 @@ void TXPlanbox::DropBlock(QPoint p, bool hasTarget) {
   int top = geo_.SnapY(p.y() - grab_.y()) + Inset();
   const int left = geo_.CellCol(p.x()) * geo_.ColWidth + Inset();
   if (top < 0) top = 0;
-  if (top + b->height() > geo_.RowCount * h)
-    top = geo_.RowOfY(geo_.RowCount * h - b->height()) * h;
+  if (top + b->height() > geo_.RowCount * h) top = geo_.RowOfY(geo_.RowCount * h - b->height()) * h;
   b->move(left, top);
   if (OverlapsOther(b)) {
     springBack();
@@ -903,8 +907,7 @@ bool TXPlanbox::HandleMouse(bool topHandle, QMouseEvent* e) {
     case QEvent::MouseMove:
       if (press_ != TPress::Handle || topHandle_ != topHandle) return true;
       if (!(e->buttons() & Qt::LeftButton)) return true;
-      if (!dragging_ &&
-          (p - pressPos_).manhattanLength() >= QApplication::startDragDistance())
+      if (!dragging_ && (p - pressPos_).manhattanLength() >= QApplication::startDragDistance())
         dragging_ = true;
       if (dragging_) DragHandleOver(p);
       return true;

@@ -171,10 +171,14 @@ TCaptionLayout LayoutCaption(const QString& caption, const QFont& baseFont, int 
     QFontMetrics fm(font);
     if (t.startsWith('#')) {
       TColor c;
-      if (t == QLatin1String("#B+#")) font.setBold(true);
-      else if (t == QLatin1String("#B-#")) font.setBold(false);
-      else if (t == QLatin1String("#I+#")) font.setItalic(true);
-      else if (t == QLatin1String("#I-#")) font.setItalic(false);
+      if (t == QLatin1String("#B+#"))
+        font.setBold(true);
+      else if (t == QLatin1String("#B-#"))
+        font.setBold(false);
+      else if (t == QLatin1String("#I+#"))
+        font.setItalic(true);
+      else if (t == QLatin1String("#I-#"))
+        font.setItalic(false);
       else if (t == QLatin1String("#HR#")) {
         x = left;
         y += fm.height();

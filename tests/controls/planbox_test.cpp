@@ -1,4 +1,6 @@
 // The week planner driven with real mouse and key events on the offscreen platform.
+#include "controls/planbox.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,7 +9,6 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "controls/planbox.h"
 #include "controls/planboxcursors.h"
 
 using namespace hb;
@@ -93,8 +94,10 @@ class PlanboxTest : public ::testing::Test {
     Move(a, to);
     Release(a, to);
   }
+  // Where a block of these cells is drawn in the current style.
   QRect Cells(const TXRect& r) const {
-    return QRect(r.Left * 64, r.Top * 16, (r.Right - r.Left + 1) * 64, (r.Bottom - r.Top + 1) * 16);
+    const TPixBounds b = pb.Geometry().BlockBounds(r);
+    return QRect(b.x, b.y, b.width, b.height);
   }
 
   TXPlanbox pb;
@@ -111,7 +114,11 @@ bool SameCursor(const QCursor* c, int id) {
 }  // namespace
 
 TEST_F(PlanboxTest, DragSelectionReportsItsRectangleAndTheShiftFlag) {
-  struct Case { Qt::KeyboardModifiers mods; bool insert; int cursor; } cases[] = {
+  struct Case {
+    Qt::KeyboardModifiers mods;
+    bool insert;
+    int cursor;
+  } cases[] = {
       {Qt::NoModifier, false, crDragAdd},
       {Qt::ShiftModifier, true, crDragInsert},
   };
@@ -120,10 +127,10 @@ TEST_F(PlanboxTest, DragSelectionReportsItsRectangleAndTheShiftFlag) {
     Press(Grid(), {70, 35}, c.mods);  // column (70 + 8) div 64 = 1, boundary (35 + 8) div 16 = 2
     EXPECT_TRUE(SameCursor(QApplication::overrideCursor(), c.cursor));
     EXPECT_TRUE(pb.IsAutoScrolling());
-    Move(Grid(), {200, 130});         // column 3, boundary 8
+    Move(Grid(), {200, 130});  // column 3, boundary 8
     EXPECT_TRUE(pb.SelectionVisible());
-    EXPECT_EQ(pb.SelectionPanel()->geometry(), QRect(1 * 64 + 2, 2 * 16 + 2, 3 * 64 + 64 - 64 - 1,
-                                                    8 * 16 + 16 - 32 - 1));
+    EXPECT_EQ(pb.SelectionPanel()->geometry(),
+              QRect(1 * 64 + 2, 2 * 16 + 2, 3 * 64 + 64 - 64 - 1, 8 * 16 + 16 - 32 - 1));
     EXPECT_EQ(pb.SelectionPanel()->text(), "2-8");
     Release(Grid(), {200, 130});
     auto ends = Events("end");
@@ -199,20 +206,25 @@ TEST_F(PlanboxTest, AutoScrollFollowsTheSelectionAndHeadingsStayInView) {
 }
 
 TEST_F(PlanboxTest, BlockDraggedToAFreePlaceIsStoredThere) {
-  TXAction* a = Block({1, 4, 1, 7});
-  DragBlock(a, {10, 10}, {3 * 64 + 20, 10 * 16 + 10});
-  auto selects = Events("select");
-  ASSERT_EQ(selects.size(), 1);
-  EXPECT_EQ(selects[0].action, a);
-  EXPECT_EQ(selects[0].button, Qt::LeftButton);
-  auto edits = Events("edit");
-  ASSERT_EQ(edits.size(), 1);
-  EXPECT_EQ(edits[0].action, a);
-  EXPECT_EQ(edits[0].rect, (TXRect{3, 10, 3, 13}));
-  EXPECT_EQ(a->ActionRect, (TXRect{3, 10, 3, 13}));
-  EXPECT_EQ(a->geometry(), Cells(a->ActionRect));
-  EXPECT_EQ(pb.SelectedAction(), a);
-  EXPECT_EQ(pb.SizeHandles().BottomHandle()->geometry(), QRect(3 * 64, 14 * 16, 64, 7));
+  for (TXActionStyle style : {TXActionStyle::xasDefault, TXActionStyle::xasXP}) {
+    pb.ClearActions();
+    pb.SetStyle(style);
+    TXAction* a = Block({1, 4, 1, 7});
+    DragBlock(a, {10, 10}, {3 * 64 + 20, 10 * 16 + 10});
+    auto selects = Events("select");
+    ASSERT_EQ(selects.size(), 1);
+    EXPECT_EQ(selects[0].action, a);
+    EXPECT_EQ(selects[0].button, Qt::LeftButton);
+    auto edits = Events("edit");
+    ASSERT_EQ(edits.size(), 1);
+    EXPECT_EQ(edits[0].action, a);
+    EXPECT_EQ(edits[0].rect, (TXRect{3, 10, 3, 13}));
+    EXPECT_EQ(a->ActionRect, (TXRect{3, 10, 3, 13}));
+    EXPECT_EQ(a->geometry(), Cells(a->ActionRect));
+    EXPECT_EQ(pb.SelectedAction(), a);
+    EXPECT_EQ(pb.SizeHandles().BottomHandle()->geometry(),
+              QRect(a->x(), a->geometry().bottom() + 1, a->width(), 7));
+  }
 }
 
 TEST_F(PlanboxTest, BlockDroppedOnAnotherSpringsBack) {
@@ -293,34 +305,36 @@ TEST_F(PlanboxTest, ResizingWithTheHandles) {
     TXRect expected;
   } cases[] = {
       {"bottom into free rows", false, 9 * 16, {1, 6, 1, 8}},
-      {"bottom into the next block", false, 15 * 16, {1, 6, 1, 9}},   // next block starts at 10
-      {"bottom above the top", false, 2 * 16, {1, 6, 1, 6}},          // at least one row
+      {"bottom into the next block", false, 15 * 16, {1, 6, 1, 9}},  // next block starts at 10
+      {"bottom above the top", false, 2 * 16, {1, 6, 1, 6}},         // at least one row
       {"top into free rows", true, 4 * 16 - 7, {1, 4, 1, 7}},
       {"top into the block above", true, 0 * 16 - 7 + 16, {1, 3, 1, 7}},  // block above ends at 2
       {"top below the bottom", true, 12 * 16, {1, 7, 1, 7}},
   };
-  for (const Case& c : cases) {
-    pb.ClearActions();
-    TXAction* above = Block({1, 0, 1, 2});
-    TXAction* a = Block({1, 6, 1, 7});
-    TXAction* below = Block({1, 10, 1, 12});
-    pb.SelectAction(a);
-    events.clear();
-    QWidget* handle = c.top ? pb.SizeHandles().TopHandle() : pb.SizeHandles().BottomHandle();
-    const QPoint grab(20, 3);
-    const QPoint from = handle->pos() + grab;
-    Press(handle, from);
-    Move(handle, from + QPoint(0, 10));
-    Move(handle, QPoint(from.x(), c.targetY + grab.y()));
-    Release(handle, QPoint(from.x(), c.targetY + grab.y()));
-    auto edits = Events("edit");
-    ASSERT_EQ(edits.size(), 1) << c.name;
-    EXPECT_EQ(edits[0].rect, c.expected) << c.name;
-    EXPECT_EQ(a->geometry(), Cells(c.expected)) << c.name;
-    EXPECT_EQ(above->ActionRect, (TXRect{1, 0, 1, 2})) << c.name;
-    EXPECT_EQ(below->ActionRect, (TXRect{1, 10, 1, 12})) << c.name;
-    EXPECT_EQ(pb.SizeHandles().TopHandle()->geometry().bottom() + 1, a->y()) << c.name;
-  }
+  for (TXActionStyle style : {TXActionStyle::xasDefault, TXActionStyle::xasXP})
+    for (const Case& c : cases) {
+      pb.ClearActions();
+      pb.SetStyle(style);
+      TXAction* above = Block({1, 0, 1, 2});
+      TXAction* a = Block({1, 6, 1, 7});
+      TXAction* below = Block({1, 10, 1, 12});
+      pb.SelectAction(a);
+      events.clear();
+      QWidget* handle = c.top ? pb.SizeHandles().TopHandle() : pb.SizeHandles().BottomHandle();
+      const QPoint grab(20, 3);
+      const QPoint from = handle->pos() + grab;
+      Press(handle, from);
+      Move(handle, from + QPoint(0, 10));
+      Move(handle, QPoint(from.x(), c.targetY + grab.y()));
+      Release(handle, QPoint(from.x(), c.targetY + grab.y()));
+      auto edits = Events("edit");
+      ASSERT_EQ(edits.size(), 1) << c.name;
+      EXPECT_EQ(edits[0].rect, c.expected) << c.name;
+      EXPECT_EQ(a->geometry(), Cells(c.expected)) << c.name;
+      EXPECT_EQ(above->ActionRect, (TXRect{1, 0, 1, 2})) << c.name;
+      EXPECT_EQ(below->ActionRect, (TXRect{1, 10, 1, 12})) << c.name;
+      EXPECT_EQ(pb.SizeHandles().TopHandle()->geometry().bottom() + 1, a->y()) << c.name;
+    }
 }
 
 TEST_F(PlanboxTest, HandleReleasedOutsideTheGridChangesNothing) {
@@ -485,7 +499,11 @@ TEST_F(PlanboxTest, CenterWorkPeriod) {
 
 TEST_F(PlanboxTest, PastedBlockFollowsTheMouseUntilDropped) {
   Block({2, 4, 2, 7});
-  struct Case { QPoint to; bool kept; TXRect rect; } cases[] = {
+  struct Case {
+    QPoint to;
+    bool kept;
+    TXRect rect;
+  } cases[] = {
       {{4 * 64 + 20, 12 * 16 + 32}, true, {4, 12, 4, 15}},  // free: centred under the mouse
       {{2 * 64 + 20, 6 * 16}, false, {}},                   // occupied: the paste is deleted
   };
@@ -498,8 +516,8 @@ TEST_F(PlanboxTest, PastedBlockFollowsTheMouseUntilDropped) {
     events.clear();
     // The mouse moves without a button, then a click drops the block.
     QMouseEvent move(QEvent::MouseMove, QPointF(c.to - pasted->pos()),
-                     QPointF(pasted->mapToGlobal(c.to - pasted->pos())), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
+                     QPointF(pasted->mapToGlobal(c.to - pasted->pos())), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(pasted, &move);
     Press(pasted, c.to);
     Release(pasted, c.to);

@@ -1,15 +1,16 @@
 // Pixel arithmetic, cell algorithms and caption markup of the week planner, without a widget.
+#include "controls/planboxgeometry.h"
+
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
-
-#include "controls/planboxgeometry.h"
 
 using namespace hb;
 
 namespace {
 
-TPlanGeometry Geo(int cols, int rows, int w, int h, TXActionStyle style = TXActionStyle::xasDefault) {
+TPlanGeometry Geo(int cols, int rows, int w, int h,
+                  TXActionStyle style = TXActionStyle::xasDefault) {
   TPlanGeometry g;
   g.ColCount = cols;
   g.RowCount = rows;
@@ -22,15 +23,17 @@ TPlanGeometry Geo(int cols, int rows, int w, int h, TXActionStyle style = TXActi
 }  // namespace
 
 TEST(PlanboxGeometry, ColumnOfX) {
-  struct Case { int w, x, col, cell; } cases[] = {
-      {85, 80, 1, 1},    // 80 + 10 = 90 -> column 1
-      {85, 74, 0, 0},    // 74 + 10 = 84 -> column 0
+  struct Case {
+    int w, x, col, cell;
+  } cases[] = {
+      {85, 80, 1, 1},  // 80 + 10 = 90 -> column 1
+      {85, 74, 0, 0},  // 74 + 10 = 84 -> column 0
       {64, 0, 0, 0},
-      {64, 55, 0, 0},    // 55 + 8 = 63
+      {64, 55, 0, 0},  // 55 + 8 = 63
       {64, 56, 1, 1},
-      {64, 505, 8, 7},   // the grid's right edge maps to ColCount; no cell lies there
-      {64, 2000, 7, 7},  // far beyond: ColCount - 1
-      {64, -300, -4, 0}, // left of the grid: the first cell
+      {64, 505, 8, 7},    // the grid's right edge maps to ColCount; no cell lies there
+      {64, 2000, 7, 7},   // far beyond: ColCount - 1
+      {64, -300, -4, 0},  // left of the grid: the first cell
   };
   for (const Case& c : cases) {
     TPlanGeometry g = Geo(8, 16, c.w, 16);
@@ -40,12 +43,13 @@ TEST(PlanboxGeometry, ColumnOfX) {
 }
 
 TEST(PlanboxGeometry, RowBoundaryOfY) {
-  struct Case { int h, y, row, cell; } cases[] = {
-      {8, 3, 0, 0},   {8, 4, 1, 1},    // nearest boundary
-      {16, 23, 1, 1}, {16, 24, 2, 2},
-      {16, 256, 16, 15},               // the bottom edge is boundary 16, cell 15
-      {16, 900, 16, 15},
-      {16, -100, -5, 0},
+  struct Case {
+    int h, y, row, cell;
+  } cases[] = {
+      {8, 3, 0, 0},      {8, 4, 1, 1},  // nearest boundary
+      {16, 23, 1, 1},    {16, 24, 2, 2},
+      {16, 256, 16, 15},  // the bottom edge is boundary 16, cell 15
+      {16, 900, 16, 15}, {16, -100, -5, 0},
   };
   for (const Case& c : cases) {
     TPlanGeometry g = Geo(8, 16, 64, c.h);
@@ -55,7 +59,11 @@ TEST(PlanboxGeometry, RowBoundaryOfY) {
 }
 
 TEST(PlanboxGeometry, BlockBoundsAndBackForBothStyles) {
-  struct Case { TXActionStyle style; TXRect r; TPixBounds b; } cases[] = {
+  struct Case {
+    TXActionStyle style;
+    TXRect r;
+    TPixBounds b;
+  } cases[] = {
       {TXActionStyle::xasDefault, {2, 3, 2, 5}, {128, 48, 64, 48}},
       {TXActionStyle::xasXP, {2, 3, 2, 5}, {130, 50, 63, 47}},
       {TXActionStyle::xasDefault, {7, 15, 7, 15}, {448, 240, 64, 16}},  // last cell of the grid
@@ -75,13 +83,16 @@ TEST(PlanboxGeometry, BlockBoundsAndBackForBothStyles) {
 
 TEST(PlanboxGeometry, OverlapRule) {
   QList<TXRect> blocks = {{1, 4, 1, 7}, {2, 0, 2, 3}};
-  struct Case { int self, c, t, e; bool overlaps; } cases[] = {
-      {-1, 1, 7, 9, true},    // shares row 7
-      {-1, 1, 8, 9, false},   // directly below
-      {-1, 1, 0, 3, false},   // directly above
-      {-1, 1, 0, 20, true},   // encloses it
-      {0, 1, 4, 7, false},    // the block itself is not "another"
-      {-1, 3, 4, 7, false},   // other column
+  struct Case {
+    int self, c, t, e;
+    bool overlaps;
+  } cases[] = {
+      {-1, 1, 7, 9, true},   // shares row 7
+      {-1, 1, 8, 9, false},  // directly below
+      {-1, 1, 0, 3, false},  // directly above
+      {-1, 1, 0, 20, true},  // encloses it
+      {0, 1, 4, 7, false},   // the block itself is not "another"
+      {-1, 3, 4, 7, false},  // other column
   };
   for (const Case& c : cases)
     EXPECT_EQ(OverlapsAny(blocks, c.self, c.c, c.t, c.e), c.overlaps)
@@ -90,10 +101,11 @@ TEST(PlanboxGeometry, OverlapRule) {
 
 TEST(PlanboxGeometry, NextFreeRow) {
   QList<TXRect> blocks = {{1, 34, 1, 35}, {1, 36, 1, 37}, {1, 40, 1, 40}, {2, 0, 2, 50}};
-  struct Case { int c, r, next; } cases[] = {
-      {1, 33, 33}, {1, 34, 38},  // over two blocks that touch
-      {1, 37, 38}, {1, 40, 41},
-      {3, 34, 34},               // empty column
+  struct Case {
+    int c, r, next;
+  } cases[] = {
+      {1, 33, 33}, {1, 34, 38},               // over two blocks that touch
+      {1, 37, 38}, {1, 40, 41}, {3, 34, 34},  // empty column
       {2, 10, 51},
   };
   for (const Case& c : cases)
@@ -128,33 +140,40 @@ TEST(PlanboxGeometry, ColoursAreBgr) {
 }
 
 TEST(PlanboxCaption, Tokens) {
-  struct Case { QString caption; QStringList tokens; } cases[] = {
+  struct Case {
+    QString caption;
+    QStringList tokens;
+  } cases[] = {
       {"Klant Project", {"Klant ", "Project"}},
       {"a#B+#b", {"a", "#B+#", "b"}},
       {"x\r\ny", {"x", "\r\n", "y"}},
-      {"x\ny", {"x\n", "y"}},          // the ending character belongs to the word
-      {"\nx", {"x"}},                  // a lone line feed is skipped
+      {"x\ny", {"x\n", "y"}},  // the ending character belongs to the word
+      {"\nx", {"x"}},          // a lone line feed is skipped
       {"a, b", {"a,", " ", "b"}},
       {"(12)", {"(12)"}},
       {"|", {"|"}},
       {"#C255#rood", {"#C255#", "rood"}},
       {"open#tag", {"open", "#tag"}},  // an unclosed tag runs to the end
   };
-  for (const Case& c : cases) EXPECT_EQ(CaptionTokens(c.caption), c.tokens) << c.caption.toStdString();
+  for (const Case& c : cases)
+    EXPECT_EQ(CaptionTokens(c.caption), c.tokens) << c.caption.toStdString();
 }
 
 TEST(PlanboxCaption, PlainText) {
-  struct Case { QString caption, plain; } cases[] = {
+  struct Case {
+    QString caption, plain;
+  } cases[] = {
       {"#B+#Klant#B-#\r\nProject", "Klant\r\nProject"},
       {"A#HR#B", "A\r\n\r\nB"},
       {"x |", "x /"},
-      {"x | y", "x / y"},                // the space after "x" ends that word, "|" stands alone
-      {"a|b", "a|b"},                    // "a|" is a word of its own
-      {"A\r\n\r\n\r\n", "A\r\n"},        // at most two trailing line breaks go
+      {"x | y", "x / y"},          // the space after "x" ends that word, "|" stands alone
+      {"a|b", "a|b"},              // "a|" is a word of its own
+      {"A\r\n\r\n\r\n", "A\r\n"},  // at most two trailing line breaks go
       {"A#HR#", "A"},
       {"#C255##I+#rood#X#", "rood"},
   };
-  for (const Case& c : cases) EXPECT_EQ(CaptionPlainText(c.caption), c.plain) << c.caption.toStdString();
+  for (const Case& c : cases)
+    EXPECT_EQ(CaptionPlainText(c.caption), c.plain) << c.caption.toStdString();
 }
 
 class PlanboxCaptionLayout : public ::testing::Test {
@@ -192,8 +211,8 @@ TEST_F(PlanboxCaptionLayout, WrapsRuleAndCutsTheWordThatDoesNotFit) {
   QFontMetrics fm(font);
   const int right = 10 + fm.horizontalAdvance("aaaa bbbb ") + 2;
   // "cccc" goes to a new line; the rule sits one text height lower; the long word is cut.
-  TCaptionLayout l = LayoutCaption("aaaa bbbb cccc#HR#dddddddddddddddddddddddddddd", font, 10, 0,
-                                   right, 500);
+  TCaptionLayout l =
+      LayoutCaption("aaaa bbbb cccc#HR#dddddddddddddddddddddddddddd", font, 10, 0, right, 500);
   ASSERT_EQ(l.runs.size(), 5);
   EXPECT_EQ(l.runs[1].text, "bbbb ");
   EXPECT_EQ(l.runs[2].text, "cccc");

@@ -28,9 +28,9 @@ class PlanboxPaint : public ::testing::Test {
     auto* a = new TXAction;
     a->ActionRect = {1, 2, 1, 7};
     a->SetActionColor(color);
-    a->SetBar1Color(0x0000FF);  // red
-    a->SetBar2Color(0xFFFFFF);  // white: painted in the block's colour
-    a->SetBar3Color(0xFF0000);  // blue
+    a->SetBar1Color(0x0000FF);   // red
+    a->SetBar2Color(0xFFFFFF);   // white: painted in the block's colour
+    a->SetBar3Color(0xFF0000);   // blue
     a->SetAlertColor(0x00FFFF);  // yellow
     pb.AddAction(a);
     return a;
@@ -56,14 +56,14 @@ const QColor kNavy(0, 0, 128), kBlue(0, 0, 255), kRed(255, 0, 0), kYellow(255, 2
 
 TEST_F(PlanboxPaint, GridWorkPeriodAndLines) {
   const QImage img = pb.GridArea()->grab().toImage();
-  EXPECT_EQ(At(img, 10, 10), kNavy);                 // outside the work period
-  EXPECT_EQ(At(img, 64 + 10, 8 * 16 + 5), kBlue);    // first cell of the work period
+  EXPECT_EQ(At(img, 10, 10), kNavy);                    // outside the work period
+  EXPECT_EQ(At(img, 64 + 10, 8 * 16 + 5), kBlue);       // first cell of the work period
   EXPECT_EQ(At(img, 6 * 64 - 10, 18 * 16 - 5), kBlue);  // last cell (Right, Bottom exclusive)
   EXPECT_EQ(At(img, 6 * 64 + 10, 18 * 16 - 5), kNavy);
   EXPECT_EQ(At(img, 64 + 10, 18 * 16 + 5), kNavy);
-  EXPECT_EQ(At(img, 64, 10), kRed);                  // column line
-  EXPECT_EQ(At(img, 10, 4 * 16), kRed);              // line every RowDivider rows
-  EXPECT_EQ(At(img, 10, 16), kNavy);                 // no line between them
+  EXPECT_EQ(At(img, 64, 10), kRed);      // column line
+  EXPECT_EQ(At(img, 10, 4 * 16), kRed);  // line every RowDivider rows
+  EXPECT_EQ(At(img, 10, 16), kNavy);     // no line between them
 
   pb.SetGridColor(0x00FF00);
   pb.SetAltGridColor(0x808080);
@@ -79,7 +79,7 @@ TEST_F(PlanboxPaint, BlockInTheDefaultStyle) {
   const QImage img = a->grab().toImage();
   ASSERT_EQ(img.size(), QSize(64, 96));
   const QColor green(0, 255, 0);
-  EXPECT_EQ(At(img, 0, 0), QColor(0, 0, 0));  // single border
+  EXPECT_EQ(At(img, 0, 0), QColor(0, 0, 0));         // single border
   EXPECT_EQ(At(img, 1, 40), QColor(255, 255, 255));  // raised bevel
   // Three vertical bars of 3 pixels from the paint area's left (2).
   EXPECT_EQ(At(img, 3, 40), kRed);
@@ -130,7 +130,7 @@ TEST_F(PlanboxPaint, CaptionIsDrawnWhereItIsLaidOut) {
   auto dark = [](QColor c) { return c.red() < 80 && c.green() < 80 && c.blue() < 80; };
   EXPECT_GT(Count(img, box(l.runs[0]), reddish), 5);  // red text on the first line
   EXPECT_EQ(Count(img, box(l.runs[0]), dark), 0);
-  EXPECT_GT(Count(img, box(l.runs[1]), dark), 5);     // black bold on the second
+  EXPECT_GT(Count(img, box(l.runs[1]), dark), 5);  // black bold on the second
   EXPECT_EQ(Count(img, box(l.runs[1]), reddish), 0);
   ASSERT_TRUE(l.runs[2].isRule);
   EXPECT_EQ(At(img, 20, l.runs[2].y), QColor(0, 0, 0));
@@ -149,17 +149,17 @@ TEST_F(PlanboxPaint, HeadingsInBothStyles) {
   EXPECT_EQ(At(cols, 64 + 40, 18), face);
   EXPECT_EQ(At(cols, 64 + 40, 0), QColor(255, 255, 255));  // raised edge
   auto inked = [&](QColor c) { return c != face && c != Qt::white; };
-  EXPECT_GT(Count(cols, QRect(2, 2, 40, 16), inked), 5);        // "Zo - 1"
-  EXPECT_GT(Count(cols, QRect(64 + 2, 2, 20, 16), inked), 2);   // the number 1
+  EXPECT_GT(Count(cols, QRect(2, 2, 40, 16), inked), 5);       // "Zo - 1"
+  EXPECT_GT(Count(cols, QRect(64 + 2, 2, 20, 16), inked), 2);  // the number 1
 
   pb.SetStyle(TXActionStyle::xasXP);
   cols = pb.ColumnStrip()->grab().toImage();
   EXPECT_EQ(At(cols, 64 + 50, 0), QColor(0xC0, 0xC0, 0xC0));  // silver at the top
-  EXPECT_GE(At(cols, 64 + 50, 23).red(), 0xFA);                // to white at the bottom
+  EXPECT_GE(At(cols, 64 + 50, 23).red(), 0xFA);               // to white at the bottom
   const QImage rows = pb.RowStrip()->grab().toImage();
-  EXPECT_EQ(At(rows, 0, 30), QColor(0xC0, 0xC0, 0xC0));        // silver at the left
+  EXPECT_EQ(At(rows, 0, 30), QColor(0xC0, 0xC0, 0xC0));  // silver at the left
   EXPECT_GE(At(rows, 31, 30).red(), 0xFA);
-  EXPECT_EQ(At(rows, 20, 4 * 16), QColor(0x80, 0x80, 0x80));    // line at every heading
+  EXPECT_EQ(At(rows, 20, 4 * 16), QColor(0x80, 0x80, 0x80));      // line at every heading
   EXPECT_EQ(At(rows, 31 - 7, 2 * 16), QColor(0x80, 0x80, 0x80));  // long tick at half
   EXPECT_NE(At(rows, 31 - 7, 1 * 16), QColor(0x80, 0x80, 0x80));  // short tick elsewhere
   EXPECT_EQ(At(rows, 31 - 4, 1 * 16), QColor(0x80, 0x80, 0x80));

@@ -543,3 +543,16 @@ TEST_F(PlanboxTest, ABlockFreedElsewhereLeavesTheList) {
   EXPECT_EQ(pb.SelectedAction(), nullptr);
   EXPECT_EQ(pb.PendingCopy(), nullptr);
 }
+
+TEST_F(PlanboxTest, RedrawActionsFollowsANewCellSize) {
+  TXAction* a = Block({2, 3, 2, 4});
+  pb.SelectAction(a);
+  pb.SetDefaultColWidth(100);
+  pb.SetDefaultRowHeight(10);
+  EXPECT_EQ(pb.GridArea()->size(), QSize(7 * 100, 24 * 10));
+  pb.RedrawActions();
+  EXPECT_EQ(a->geometry(), QRect(200, 30, 100, 20));
+  EXPECT_EQ(pb.SizeHandles().TopHandle()->geometry(), QRect(200, 23, 100, 7));
+  EXPECT_FALSE(PlanboxCursor(crDragAdd).pixmap().isNull());
+  EXPECT_FALSE(PlanboxCursor(crDragInsert).pixmap().isNull());
+}

@@ -45,14 +45,14 @@ const std::vector<TRow>& Rows() {
 class TMemTable : public hb::TExpRecordLink {
  public:
   TMemTable()
-      : hb::TExpRecordLink("URAUTOR", {{"TYPE", 'C', 0, 1, 0},
-                                       {"VALUE", 'C', 0, 10, 0},
-                                       {"MEDEWERKER", 'C', 0, 10, 0}}) {
+      : hb::TExpRecordLink(
+            "URAUTOR",
+            {{"TYPE", 'C', 0, 1, 0}, {"VALUE", 'C', 0, 10, 0}, {"MEDEWERKER", 'C', 0, 10, 0}}) {
     const auto len = static_cast<std::size_t>(RecordLength());
     data_.reserve(len * kRecords);
     for (const TRow& r : Rows()) {
-      std::string rec = " " + r.Type + r.Value + std::string(10 - r.Value.size(), ' ') +
-                        r.Medewerker;
+      std::string rec =
+          " " + r.Type + r.Value + std::string(10 - r.Value.size(), ' ') + r.Medewerker;
       rec.resize(len, ' ');
       data_ += rec;
     }

@@ -52,7 +52,9 @@ class TUDFWeeknrStr : public TUserDefFunction {
 
 }  // namespace
 
-void SetAfdLookup(TAfdLookup lookup) { AfdLookup() = std::move(lookup); }
+void SetAfdLookup(TAfdLookup lookup) {
+  AfdLookup() = std::move(lookup);
+}
 
 bool RegisterProgramFunctions() {
   const bool afd = GlobalFunctions().RegisterFunction(std::make_unique<TUDFAfd>());

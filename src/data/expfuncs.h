@@ -17,7 +17,6 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 #include <string>
 

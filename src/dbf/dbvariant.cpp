@@ -1,7 +1,6 @@
 #include "dbf/dbvariant.h"
 
 #include <QDate>
-
 #include <charconv>
 #include <cstdio>
 
@@ -75,10 +74,12 @@ void TDbVariant::SetRaw(std::string bytes) {
 std::string TDbVariant::AsText() const {
   switch (kind_) {
     case dvText:
-    case dvRaw: return bytes_;
+    case dvRaw:
+      return bytes_;
     case dvNumber: {
       char buf[64];
-      auto [end, ec] = std::to_chars(buf, buf + sizeof buf, number_, std::chars_format::general, 15);
+      auto [end, ec] =
+          std::to_chars(buf, buf + sizeof buf, number_, std::chars_format::general, 15);
       return std::string(buf, ec == std::errc() ? end : buf);
     }
     case dvDate: {
@@ -88,8 +89,10 @@ std::string TDbVariant::AsText() const {
       std::snprintf(buf, sizeof buf, "%04d%02d%02d", d.year(), d.month(), d.day());
       return buf;
     }
-    case dvLogical: return logical_ ? "T" : "F";
-    case dvEmpty: break;
+    case dvLogical:
+      return logical_ ? "T" : "F";
+    case dvEmpty:
+      break;
   }
   return {};
 }
@@ -97,9 +100,12 @@ std::string TDbVariant::AsText() const {
 double TDbVariant::AsNumber() const {
   switch (kind_) {
     case dvNumber:
-    case dvDate: return number_;
-    case dvLogical: return logical_ ? 1 : 0;
-    default: return 0;
+    case dvDate:
+      return number_;
+    case dvLogical:
+      return logical_ ? 1 : 0;
+    default:
+      return 0;
   }
 }
 
@@ -117,11 +123,15 @@ bool TDbVariant::operator==(const TDbVariant& other) const {
   if (kind_ != other.kind_) return false;
   switch (kind_) {
     case dvText:
-    case dvRaw: return bytes_ == other.bytes_;
+    case dvRaw:
+      return bytes_ == other.bytes_;
     case dvNumber:
-    case dvDate: return number_ == other.number_;
-    case dvLogical: return logical_ == other.logical_;
-    case dvEmpty: return true;
+    case dvDate:
+      return number_ == other.number_;
+    case dvLogical:
+      return logical_ == other.logical_;
+    case dvEmpty:
+      return true;
   }
   return false;
 }

@@ -21,7 +21,8 @@ class EDbfExpression : public std::runtime_error {
 std::string FormatExprMessage(const char* format, std::initializer_list<std::string_view> args);
 
 // Raises EDbfExpression with the formatted message.
-[[noreturn]] void RaiseExprError(const char* format, std::initializer_list<std::string_view> args = {});
+[[noreturn]] void RaiseExprError(const char* format,
+                                 std::initializer_list<std::string_view> args = {});
 
 class EMathError : public std::runtime_error {
  public:

@@ -39,16 +39,25 @@ void TExpHandler::EvaluateValue(TExpValue& value) {
 void TExpHandler::Evaluate(TDbVariant& result) {
   EvaluateValue(scratch_);
   switch (scratch_.Type) {
-    case etText: result.SetText(std::move(scratch_.Text)); break;
+    case etText:
+      result.SetText(std::move(scratch_.Text));
+      break;
     case etNumber:
     case etInteger:
-    case etDateTime: result.SetNumber(scratch_.Num); break;
+    case etDateTime:
+      result.SetNumber(scratch_.Num);
+      break;
     case etDate:
       // The empty date and values no date can hold give 0.
-      result.SetDate(scratch_.Num > 0 && scratch_.Num < 1E15 ? static_cast<int64_t>(scratch_.Num) : 0);
+      result.SetDate(scratch_.Num > 0 && scratch_.Num < 1E15 ? static_cast<int64_t>(scratch_.Num)
+                                                             : 0);
       break;
-    case etBoolean: result.SetLogical(scratch_.Bool); break;
-    case etMemo: result.SetRaw(std::move(scratch_.Text)); break;
+    case etBoolean:
+      result.SetLogical(scratch_.Bool);
+      break;
+    case etMemo:
+      result.SetRaw(std::move(scratch_.Text));
+      break;
     default:
       result.SetText({});
       resultType_ = etUnknown;
@@ -62,6 +71,8 @@ std::vector<std::string> TExpHandler::FieldNames() const {
   return names;
 }
 
-std::string TExpHandler::TreeText() const { return root_ ? root_->Text() : std::string(); }
+std::string TExpHandler::TreeText() const {
+  return root_ ? root_->Text() : std::string();
+}
 
 }  // namespace hb

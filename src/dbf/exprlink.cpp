@@ -1,7 +1,6 @@
 #include "dbf/exprlink.h"
 
 #include <QDate>
-
 #include <charconv>
 #include <cstring>
 
@@ -20,7 +19,8 @@ int TExpTableLink::FieldNumber(std::string_view name) const {
   return 0;
 }
 
-TExpRecordLink::TExpRecordLink(std::string alias, std::vector<TExpFieldDef> fields, std::string path)
+TExpRecordLink::TExpRecordLink(std::string alias, std::vector<TExpFieldDef> fields,
+                               std::string path)
     : alias_(std::move(alias)), path_(std::move(path)), fields_(std::move(fields)) {
   UpperInPlace(alias_);
   bool anyOffset = false;
@@ -155,7 +155,9 @@ class TTableRecNo : public TTableFunction {
 class TTableDeleted : public TTableFunction {
  public:
   explicit TTableDeleted(TExpTableLink& t) : TTableFunction(t, "DELETED") {}
-  void Execute(const TExpFunction&, TExpValue& result) override { result.SetBool(table_.Deleted()); }
+  void Execute(const TExpFunction&, TExpValue& result) override {
+    result.SetBool(table_.Deleted());
+  }
 };
 
 class TTableBOF : public TTableFunction {
@@ -298,7 +300,11 @@ bool StoredDateToJulian(std::string_view text, double& julian) {
   return ParseShortDate(text, julian);
 }
 
-void SetExprShortDateFormat(const std::string& format) { ShortDateFormatRef() = format; }
-const std::string& ExprShortDateFormat() { return ShortDateFormatRef(); }
+void SetExprShortDateFormat(const std::string& format) {
+  ShortDateFormatRef() = format;
+}
+const std::string& ExprShortDateFormat() {
+  return ShortDateFormatRef();
+}
 
 }  // namespace hb

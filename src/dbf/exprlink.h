@@ -62,7 +62,7 @@ class TExpTableLink {
 struct TExpFieldDef {
   std::string Name;  // upper case, at most 10 characters
   char Type = 'C';
-  int Offset = 0;    // in the record; the first field is at 1, after the deletion byte
+  int Offset = 0;  // in the record; the first field is at 1, after the deletion byte
   int Width = 0;
   int Decimals = 0;
 };

@@ -10,35 +10,57 @@ namespace hb {
 
 int OperatorLevel(TExpOpCode code) {
   switch (code) {
-    case opPower: return 2;
+    case opPower:
+      return 2;
     case opMultiply:
-    case opDivide: return 3;
+    case opDivide:
+      return 3;
     case opAdd:
-    case opSubtract: return 4;
-    case opNot: return 6;
-    case opAnd: return 7;
-    case opOr: return 8;
-    default: return 5;
+    case opSubtract:
+      return 4;
+    case opNot:
+      return 6;
+    case opAnd:
+      return 7;
+    case opOr:
+      return 8;
+    default:
+      return 5;
   }
 }
 
 const char* OperatorName(TExpOpCode code) {
   switch (code) {
-    case opPower: return "^";
-    case opMultiply: return "*";
-    case opDivide: return "/";
-    case opAdd: return "+";
-    case opSubtract: return "-";
-    case opEqual: return "=";
-    case opNotEqual: return "#";
-    case opGreater: return ">";
-    case opLess: return "<";
-    case opGreaterEqual: return ">=";
-    case opLessEqual: return "<=";
-    case opContained: return "in string";
-    case opNot: return ".NOT.";
-    case opAnd: return ".AND.";
-    case opOr: return ".OR.";
+    case opPower:
+      return "^";
+    case opMultiply:
+      return "*";
+    case opDivide:
+      return "/";
+    case opAdd:
+      return "+";
+    case opSubtract:
+      return "-";
+    case opEqual:
+      return "=";
+    case opNotEqual:
+      return "#";
+    case opGreater:
+      return ">";
+    case opLess:
+      return "<";
+    case opGreaterEqual:
+      return ">=";
+    case opLessEqual:
+      return "<=";
+    case opContained:
+      return "in string";
+    case opNot:
+      return ".NOT.";
+    case opAnd:
+      return ".AND.";
+    case opOr:
+      return ".OR.";
   }
   return "?";
 }
@@ -48,24 +70,38 @@ namespace {
 // Spelling of an operator when a tree renders its text.
 const char* OperatorSpelling(TExpOpCode code) {
   switch (code) {
-    case opNotEqual: return "<>";
-    case opContained: return "$";
-    default: return OperatorName(code);
+    case opNotEqual:
+      return "<>";
+    case opContained:
+      return "$";
+    default:
+      return OperatorName(code);
   }
 }
 
-bool IsRelation(TExpOpCode code) { return code >= opEqual && code <= opLessEqual; }
-bool IsArithmetic(TExpOpCode code) { return code <= opSubtract; }
+bool IsRelation(TExpOpCode code) {
+  return code >= opEqual && code <= opLessEqual;
+}
+bool IsArithmetic(TExpOpCode code) {
+  return code <= opSubtract;
+}
 
 bool Relation(TExpOpCode code, int cmp) {
   switch (code) {
-    case opEqual: return cmp == 0;
-    case opNotEqual: return cmp != 0;
-    case opGreater: return cmp > 0;
-    case opLess: return cmp < 0;
-    case opGreaterEqual: return cmp >= 0;
-    case opLessEqual: return cmp <= 0;
-    default: return false;
+    case opEqual:
+      return cmp == 0;
+    case opNotEqual:
+      return cmp != 0;
+    case opGreater:
+      return cmp > 0;
+    case opLess:
+      return cmp < 0;
+    case opGreaterEqual:
+      return cmp >= 0;
+    case opLessEqual:
+      return cmp <= 0;
+    default:
+      return false;
   }
 }
 
@@ -95,7 +131,8 @@ void TExpOperator::Evaluate(TExpValue& out) const {
   left_->Evaluate(out);
   TExpValue right;
   right_->Evaluate(right);
-  if (!TypesAgree(out.Type, right.Type)) RaiseExprError("The two sides of an operation do not match");
+  if (!TypesAgree(out.Type, right.Type))
+    RaiseExprError("The two sides of an operation do not match");
   if (out.Type == etBoolean)
     EvaluateBoolean(out, right, out);
   else if (IsNumericType(out.Type))
@@ -109,11 +146,20 @@ void TExpOperator::Evaluate(TExpValue& out) const {
 void TExpOperator::EvaluateBoolean(const TExpValue& left, const TExpValue& right,
                                    TExpValue& out) const {
   switch (code_) {
-    case opEqual: out.SetBool(left.Bool == right.Bool); return;
-    case opNotEqual: out.SetBool(left.Bool != right.Bool); return;
-    case opAnd: out.SetBool(left.Bool && right.Bool); return;
-    case opOr: out.SetBool(left.Bool || right.Bool); return;
-    default: RequiredButInvalid(IsArithmetic(code_) ? "number" : "assigned");
+    case opEqual:
+      out.SetBool(left.Bool == right.Bool);
+      return;
+    case opNotEqual:
+      out.SetBool(left.Bool != right.Bool);
+      return;
+    case opAnd:
+      out.SetBool(left.Bool && right.Bool);
+      return;
+    case opOr:
+      out.SetBool(left.Bool || right.Bool);
+      return;
+    default:
+      RequiredButInvalid(IsArithmetic(code_) ? "number" : "assigned");
   }
 }
 
@@ -131,17 +177,27 @@ void TExpOperator::EvaluateNumeric(const TExpValue& left, const TExpValue& right
   }
   double value;
   switch (code_) {
-    case opAdd: value = l + r; break;
-    case opSubtract: value = l - r; break;
-    case opMultiply: value = l * r; break;
+    case opAdd:
+      value = l + r;
+      break;
+    case opSubtract:
+      value = l - r;
+      break;
+    case opMultiply:
+      value = l * r;
+      break;
     case opDivide:
       if (r == 0) throw EZeroDivide();
       value = l / r;
       break;
-    case opPower: value = std::pow(l, r); break;
+    case opPower:
+      value = std::pow(l, r);
+      break;
     case opAnd:
-    case opOr: RequiredButInvalid("boolean");
-    default: RequiredButInvalid("assigned");
+    case opOr:
+      RequiredButInvalid("boolean");
+    default:
+      RequiredButInvalid("assigned");
   }
   // An arithmetic result carries the type of the right operand.
   out.SetNumber(value, right.Type);
@@ -173,7 +229,8 @@ void TExpOperator::EvaluateText(TExpValue& left, const TExpValue& right, TExpVal
       left.Text.resize(total, ' ');
       break;
     }
-    default: RequiredButInvalid("assigned");
+    default:
+      RequiredButInvalid("assigned");
   }
   if (&out != &left) out.Text = std::move(left.Text);
   out.Type = etText;
@@ -199,7 +256,9 @@ TExpFunction::TExpFunction(TUserDefFunction* function, std::string name, std::ve
   depth_ = 1 + deepest;
 }
 
-void TExpFunction::Evaluate(TExpValue& out) const { function_->Execute(*this, out); }
+void TExpFunction::Evaluate(TExpValue& out) const {
+  function_->Execute(*this, out);
+}
 
 std::string TExpFunction::Text() const {
   std::string s = name_ + "(";
@@ -230,7 +289,9 @@ int FetchArgument(const TExpFunction& call, int index, int expected, TExpValue& 
   return value.Type;
 }
 
-void TExpFieldvar::Evaluate(TExpValue& out) const { var_->GetValue(out); }
+void TExpFieldvar::Evaluate(TExpValue& out) const {
+  var_->GetValue(out);
+}
 
 void TExpFieldvar::CollectFields(std::vector<std::string>& names) const {
   if (var_->VarKind() == kVarKindField) names.push_back(var_->VarName());
@@ -251,7 +312,8 @@ TExpNumLit::TExpNumLit(std::string written) : written_(std::move(written)) {
   if (point != std::string_view::npos) decimals_ = static_cast<int>(s.size() - point - 1);
   double v = 0;
   // Digits and points only: from_chars reads them without regard to the process locale.
-  const bool onlyDigits = !s.empty() && s.find_first_not_of("0123456789.") == std::string_view::npos;
+  const bool onlyDigits =
+      !s.empty() && s.find_first_not_of("0123456789.") == std::string_view::npos;
   if (onlyDigits && s != ".") {
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::fixed);
     if (ec != std::errc() || end != s.data() + s.size()) v = 0;

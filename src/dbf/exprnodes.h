@@ -117,7 +117,8 @@ class TExpFunction : public TExpBaseObject {
 
 class TExpFieldvar : public TExpBaseObject {
  public:
-  TExpFieldvar(TUserDefFieldVar* var, std::string written) : var_(var), written_(std::move(written)) {}
+  TExpFieldvar(TUserDefFieldVar* var, std::string written)
+      : var_(var), written_(std::move(written)) {}
   void Evaluate(TExpValue& out) const override;
   std::string Text() const override { return written_; }
   void CollectFields(std::vector<std::string>& names) const override;

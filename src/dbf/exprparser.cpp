@@ -9,15 +9,24 @@ namespace hb {
 
 namespace {
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsIdentStart(char c) { return IsLetter(c) || c == '_'; }
-bool IsIdentChar(char c) { return IsIdentStart(c) || IsDigit(c); }
+bool IsLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsIdentStart(char c) {
+  return IsLetter(c) || c == '_';
+}
+bool IsIdentChar(char c) {
+  return IsIdentStart(c) || IsDigit(c);
+}
 
 bool SameWord(std::string_view text, std::size_t at, std::string_view upperWord) {
   if (text.size() - at < upperWord.size()) return false;
   for (std::size_t i = 0; i < upperWord.size(); ++i)
-    if (UpperByte(static_cast<unsigned char>(text[at + i])) != static_cast<unsigned char>(upperWord[i]))
+    if (UpperByte(static_cast<unsigned char>(text[at + i])) !=
+        static_cast<unsigned char>(upperWord[i]))
       return false;
   return true;
 }
@@ -25,11 +34,16 @@ bool SameWord(std::string_view text, std::size_t at, std::string_view upperWord)
 // Closing character of a literal that opens with c; 0 when c opens none.
 char LiteralClose(char c) {
   switch (c) {
-    case '"': return '"';
-    case '\'': return '\'';
-    case '[': return ']';
-    case '{': return '}';
-    default: return 0;
+    case '"':
+      return '"';
+    case '\'':
+      return '\'';
+    case '[':
+      return ']';
+    case '{':
+      return '}';
+    default:
+      return 0;
   }
 }
 
@@ -82,16 +96,16 @@ struct TSymbol {
 };
 
 constexpr TSymbol kSymbols[] = {
-    {"**", opPower},        {"^", opPower},         {"*", opMultiply},    {"/", opDivide},
-    {"+", opAdd},           {"-", opSubtract},      {"=", opEqual},       {"==", opEqual},
-    {"<>", opNotEqual},     {"!=", opNotEqual},     {"#", opNotEqual},    {">", opGreater},
-    {"<", opLess},          {">=", opGreaterEqual}, {"=>", opGreaterEqual}, {"<=", opLessEqual},
-    {"=<", opLessEqual},    {"$", opContained},
+    {"**", opPower},     {"^", opPower},         {"*", opMultiply},      {"/", opDivide},
+    {"+", opAdd},        {"-", opSubtract},      {"=", opEqual},         {"==", opEqual},
+    {"<>", opNotEqual},  {"!=", opNotEqual},     {"#", opNotEqual},      {">", opGreater},
+    {"<", opLess},       {">=", opGreaterEqual}, {"=>", opGreaterEqual}, {"<=", opLessEqual},
+    {"=<", opLessEqual}, {"$", opContained},
 };
 
 constexpr TSymbol kWords[] = {
-    {"AND", opAnd},  {"OR", opOr},         {"EQ", opEqual}, {"NE", opNotEqual},
-    {"GE", opGreaterEqual}, {"LE", opLessEqual}, {"LT", opLess}, {"GT", opGreater},
+    {"AND", opAnd},         {"OR", opOr},        {"EQ", opEqual}, {"NE", opNotEqual},
+    {"GE", opGreaterEqual}, {"LE", opLessEqual}, {"LT", opLess},  {"GT", opGreater},
 };
 
 class TParser {

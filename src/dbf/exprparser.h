@@ -39,7 +39,7 @@ constexpr int kMaxExprDepth = 400;
 struct TExpParseContext {
   TExpUserLink* Link = nullptr;  // absent: the expression may use no names at all
   TExpCompareOptions Options;
-  std::string_view Whole;        // the whole expression, for "Syntax Error" messages
+  std::string_view Whole;  // the whole expression, for "Syntax Error" messages
 };
 
 // Compiles text into a tree; an empty (or blank) text gives no tree.

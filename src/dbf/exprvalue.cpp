@@ -1,7 +1,6 @@
 #include "dbf/exprvalue.h"
 
 #include <QString>
-
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -9,8 +8,8 @@
 namespace hb {
 
 const char* ExpTypeName(int type) {
-  static const char* const kNames[] = {"Unknown", "Empty",   "Any",      "Text",
-                                       "Number",  "Integer", "Date",     "DateTime",
+  static const char* const kNames[] = {"Unknown", "Empty",   "Any",    "Text",
+                                       "Number",  "Integer", "Date",   "DateTime",
                                        "Boolean", "Memo",    "Pointer"};
   if (type < 0 || type > etPointer) return "Invalid Value";
   return kNames[type];
@@ -47,7 +46,9 @@ std::string_view TrimRightBlanks(std::string_view s) {
   return s.substr(0, n);
 }
 
-std::string_view TrimBlanks(std::string_view s) { return TrimRightBlanks(TrimLeftBlanks(s)); }
+std::string_view TrimBlanks(std::string_view s) {
+  return TrimRightBlanks(TrimLeftBlanks(s));
+}
 
 // Windows-1252 case pairs outside ASCII: à..þ / À..Þ (not ÷ / ×), š Š, œ Œ, ž Ž, ÿ Ÿ.
 unsigned char UpperByte(unsigned char c) {
@@ -55,11 +56,16 @@ unsigned char UpperByte(unsigned char c) {
   if (c < 0x80) return c;
   if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
   switch (c) {
-    case 0x9A: return 0x8A;
-    case 0x9C: return 0x8C;
-    case 0x9E: return 0x8E;
-    case 0xFF: return 0x9F;
-    default: return c;
+    case 0x9A:
+      return 0x8A;
+    case 0x9C:
+      return 0x8C;
+    case 0x9E:
+      return 0x8E;
+    case 0xFF:
+      return 0x9F;
+    default:
+      return c;
   }
 }
 
@@ -68,11 +74,16 @@ unsigned char LowerByte(unsigned char c) {
   if (c < 0x80) return c;
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
   switch (c) {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-    default: return c;
+    case 0x8A:
+      return 0x9A;
+    case 0x8C:
+      return 0x9C;
+    case 0x8E:
+      return 0x9E;
+    case 0x9F:
+      return 0xFF;
+    default:
+      return c;
   }
 }
 
@@ -88,10 +99,10 @@ namespace {
 
 // Windows-1252 bytes 0x80..0x9F as Unicode; the rest is Latin-1. Undefined bytes map to
 // the C1 control of the same value.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString FromCp1252(std::string_view s) {
   QString out(static_cast<qsizetype>(s.size()), Qt::Uninitialized);

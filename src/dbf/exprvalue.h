@@ -49,17 +49,23 @@ enum TExpType : int {
 // Name of a type code as messages show it.
 const char* ExpTypeName(int type);
 
-inline bool IsNumericType(int type) { return type >= etNumber && type <= etDateTime; }
+inline bool IsNumericType(int type) {
+  return type >= etNumber && type <= etDateTime;
+}
 
 // Two types agree when they are equal or both numeric.
-inline bool TypesAgree(int a, int b) { return a == b || (IsNumericType(a) && IsNumericType(b)); }
+inline bool TypesAgree(int a, int b) {
+  return a == b || (IsNumericType(a) && IsNumericType(b));
+}
 
 // The empty date sentinel produced by CTOD of an empty text.
 constexpr double kEmptyDateSentinel = 1E100;
 
 // The date functions take 0, the sentinel and anything else no day can be (negative, not a
 // number, absurdly large) as the empty date.
-inline bool IsEmptyDate(double julian) { return !(julian > 0 && julian < 1E15); }
+inline bool IsEmptyDate(double julian) {
+  return !(julian > 0 && julian < 1E15);
+}
 
 // The longest text a value may hold; functions and operators that would build a longer
 // one refuse, so that an expression cannot exhaust memory.
@@ -67,7 +73,7 @@ constexpr std::size_t kMaxExprText = 16u * 1024u * 1024u;
 
 struct TExpValue {
   int Type = etEmpty;
-  double Num = 0;    // Number, Integer, Date, DateTime
+  double Num = 0;     // Number, Integer, Date, DateTime
   bool Bool = false;  // Boolean
   std::string Text;   // Text, Memo
 
@@ -92,7 +98,9 @@ struct TExpValue {
 };
 
 // Blanks are spaces and control characters (bytes up to 32).
-inline bool IsBlank(unsigned char c) { return c <= ' '; }
+inline bool IsBlank(unsigned char c) {
+  return c <= ' ';
+}
 std::string_view TrimLeftBlanks(std::string_view s);
 std::string_view TrimRightBlanks(std::string_view s);
 std::string_view TrimBlanks(std::string_view s);

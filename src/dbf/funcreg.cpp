@@ -112,7 +112,11 @@ TGlobalRegistries& Globals() {
 
 }  // namespace
 
-TFunctionReg& GlobalFunctions() { return Globals().Functions; }
-TFieldVarReg& GlobalFieldVars() { return Globals().Values; }
+TFunctionReg& GlobalFunctions() {
+  return Globals().Functions;
+}
+TFieldVarReg& GlobalFieldVars() {
+  return Globals().Values;
+}
 
 }  // namespace hb

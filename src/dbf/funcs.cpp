@@ -39,13 +39,18 @@ void RegisterExpressionLibrary(TFunctionReg& functions, TFieldVarReg& values) {
 std::string ValueText(const TExpValue& value) {
   switch (value.Type) {
     case etText:
-    case etMemo: return value.Text;
+    case etMemo:
+      return value.Text;
     case etNumber:
     case etInteger:
-    case etDateTime: return NumberText(value.Num);
-    case etDate: return DtocText(value.Num);
-    case etBoolean: return value.Bool ? "T" : "F";
-    default: return {};
+    case etDateTime:
+      return NumberText(value.Num);
+    case etDate:
+      return DtocText(value.Num);
+    case etBoolean:
+      return value.Bool ? "T" : "F";
+    default:
+      return {};
   }
 }
 

@@ -13,12 +13,12 @@
 #include "dbf/funcreg.h"
 
 // Declares a library function class with its name; the body that follows is Execute.
-#define HB_DEFINE_UDF(Class, Name)                                         \
-  class Class : public TUserDefFunction {                                  \
-   public:                                                                 \
-    std::string FunctionName() const override { return Name; }             \
-    void Execute(const TExpFunction& call, TExpValue& result) override;    \
-  };                                                                       \
+#define HB_DEFINE_UDF(Class, Name)                                      \
+  class Class : public TUserDefFunction {                               \
+   public:                                                              \
+    std::string FunctionName() const override { return Name; }          \
+    void Execute(const TExpFunction& call, TExpValue& result) override; \
+  };                                                                    \
   void Class::Execute(const TExpFunction& call, TExpValue& result)
 
 namespace hb {

@@ -1,6 +1,5 @@
 // Date functions: DATE CTOD DTOC DTOS DOW DESCEND. Dates are julian day numbers.
 #include <QDate>
-
 #include <cstdio>
 
 #include "dbf/exprlink.h"
@@ -10,7 +9,9 @@ namespace hb {
 
 namespace {
 
-QDate DateOf(double julian) { return QDate::fromJulianDay(static_cast<qint64>(julian)); }
+QDate DateOf(double julian) {
+  return QDate::fromJulianDay(static_cast<qint64>(julian));
+}
 
 }  // namespace
 
@@ -95,7 +96,9 @@ HB_DEFINE_UDF(TUDFDtoC, "DTOC") {
   result.SetText(compact ? DtosText(julian) : DtocText(julian));
 }
 
-HB_DEFINE_UDF(TUDFDtoS, "DTOS") { result.SetText(DtosText(DateArg(call, 0))); }
+HB_DEFINE_UDF(TUDFDtoS, "DTOS") {
+  result.SetText(DtosText(DateArg(call, 0)));
+}
 
 HB_DEFINE_UDF(TUDFDow, "DOW") {
   const double julian = DateArg(call, 0);
@@ -120,12 +123,18 @@ HB_DEFINE_UDF(TUDFDescend, "DESCEND") {
       return;
     case etNumber:
     case etInteger:
-    case etDateTime: result.Num = -result.Num; return;
+    case etDateTime:
+      result.Num = -result.Num;
+      return;
     case etDate:
       if (!IsEmptyDate(result.Num)) result.Num = 5231808 - result.Num;
       return;
-    case etBoolean: result.Bool = !result.Bool; return;
-    default: result.SetBool(false); return;
+    case etBoolean:
+      result.Bool = !result.Bool;
+      return;
+    default:
+      result.SetBool(false);
+      return;
   }
 }
 

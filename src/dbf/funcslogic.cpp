@@ -60,13 +60,22 @@ HB_DEFINE_UDF(TUDFEmpty, "EMPTY") {
   FetchArgument(call, 0, etAny, result);
   bool empty = false;
   switch (result.Type) {
-    case etText: empty = result.Text.find_first_not_of(' ') == std::string::npos; break;
+    case etText:
+      empty = result.Text.find_first_not_of(' ') == std::string::npos;
+      break;
     case etNumber:
     case etInteger:
-    case etDateTime: empty = result.Num == 0; break;
-    case etDate: empty = IsEmptyDate(result.Num); break;
-    case etBoolean: empty = !result.Bool; break;
-    default: break;
+    case etDateTime:
+      empty = result.Num == 0;
+      break;
+    case etDate:
+      empty = IsEmptyDate(result.Num);
+      break;
+    case etBoolean:
+      empty = !result.Bool;
+      break;
+    default:
+      break;
   }
   result.SetBool(empty);
 }

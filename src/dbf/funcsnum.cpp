@@ -43,10 +43,18 @@ double NumberArg(const TExpFunction& call, int index) {
   RaiseExprError("Argument for %s must be %s", {what, rule});
 }
 
-HB_DEFINE_UDF(TUDFAbs, "ABS") { result.SetNumber(std::fabs(NumberArg(call, 0))); }
-HB_DEFINE_UDF(TUDFInt, "INT") { result.SetNumber(std::trunc(NumberArg(call, 0))); }
-HB_DEFINE_UDF(TUDFCeiling, "CEILING") { result.SetNumber(std::ceil(NumberArg(call, 0))); }
-HB_DEFINE_UDF(TUDFFloor, "FLOOR") { result.SetNumber(std::floor(NumberArg(call, 0))); }
+HB_DEFINE_UDF(TUDFAbs, "ABS") {
+  result.SetNumber(std::fabs(NumberArg(call, 0)));
+}
+HB_DEFINE_UDF(TUDFInt, "INT") {
+  result.SetNumber(std::trunc(NumberArg(call, 0)));
+}
+HB_DEFINE_UDF(TUDFCeiling, "CEILING") {
+  result.SetNumber(std::ceil(NumberArg(call, 0)));
+}
+HB_DEFINE_UDF(TUDFFloor, "FLOOR") {
+  result.SetNumber(std::floor(NumberArg(call, 0)));
+}
 
 HB_DEFINE_UDF(TUDFMod, "MOD") {
   const double a = std::trunc(NumberArg(call, 0));
@@ -61,10 +69,18 @@ HB_DEFINE_UDF(TUDFRound, "ROUND") {
   result.SetNumber(RoundDecimals(x, ToCount(NumberArg(call, 1))));
 }
 
-HB_DEFINE_UDF(TUDFSin, "SIN") { result.SetNumber(std::sin(NumberArg(call, 0))); }
-HB_DEFINE_UDF(TUDFCos, "COS") { result.SetNumber(std::cos(NumberArg(call, 0))); }
-HB_DEFINE_UDF(TUDFTan, "TAN") { result.SetNumber(std::tan(NumberArg(call, 0))); }
-HB_DEFINE_UDF(TUDFAtan, "ATAN") { result.SetNumber(std::atan(NumberArg(call, 0))); }
+HB_DEFINE_UDF(TUDFSin, "SIN") {
+  result.SetNumber(std::sin(NumberArg(call, 0)));
+}
+HB_DEFINE_UDF(TUDFCos, "COS") {
+  result.SetNumber(std::cos(NumberArg(call, 0)));
+}
+HB_DEFINE_UDF(TUDFTan, "TAN") {
+  result.SetNumber(std::tan(NumberArg(call, 0)));
+}
+HB_DEFINE_UDF(TUDFAtan, "ATAN") {
+  result.SetNumber(std::atan(NumberArg(call, 0)));
+}
 
 HB_DEFINE_UDF(TUDFAsin, "ASIN") {
   const double x = NumberArg(call, 0);
@@ -84,8 +100,12 @@ HB_DEFINE_UDF(TUDFAtn2, "ATN2") {
   result.SetNumber(std::atan2(y, x));
 }
 
-HB_DEFINE_UDF(TUDFDtoR, "DTOR") { result.SetNumber(NumberArg(call, 0) * kPi / 180); }
-HB_DEFINE_UDF(TUDFRtoD, "RTOD") { result.SetNumber(NumberArg(call, 0) * 180 / kPi); }
+HB_DEFINE_UDF(TUDFDtoR, "DTOR") {
+  result.SetNumber(NumberArg(call, 0) * kPi / 180);
+}
+HB_DEFINE_UDF(TUDFRtoD, "RTOD") {
+  result.SetNumber(NumberArg(call, 0) * 180 / kPi);
+}
 
 HB_DEFINE_UDF(TUDFLog, "LOG") {
   const double x = NumberArg(call, 0);
@@ -99,7 +119,9 @@ HB_DEFINE_UDF(TUDFLog10, "LOG10") {
   result.SetNumber(std::log10(x));
 }
 
-HB_DEFINE_UDF(TUDFPi, "PI") { result.SetNumber(kPi); }
+HB_DEFINE_UDF(TUDFPi, "PI") {
+  result.SetNumber(kPi);
+}
 
 // FV and PV of an annuity: payment, rate, periods, the present (FV) or future (PV) value,
 // and the timing (0 payment at the end of each period, 1 at its start).
@@ -144,7 +166,8 @@ int CompareValues(const TExpValue& a, const TExpValue& b) {
 
 class TUDFMaxMin : public TUserDefFunction {
  public:
-  TUDFMaxMin(const char* name, const char* label, bool max) : name_(name), label_(label), max_(max) {}
+  TUDFMaxMin(const char* name, const char* label, bool max)
+      : name_(name), label_(label), max_(max) {}
   std::string FunctionName() const override { return name_; }
   void Execute(const TExpFunction& call, TExpValue& result) override {
     if (FetchArgument(call, 0, etAny, result) == etEmpty)

@@ -1,10 +1,8 @@
 // Text functions: ALLTRIM LTRIM RTRIM TRIM UPPER LOWER PROPER LEFT RIGHT SUBSTR SPACE
 // PADL PADR PADC STRTRAN AT ATC LEN ASC CHR SOUNDEX STR STRZERO VAL.
 #include <QLocale>
-
 #include <algorithm>
 #include <cctype>
-
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -114,7 +112,8 @@ HB_DEFINE_UDF(TUDFSubStr, "SUBSTR") {
     return;
   }
   if (count > rest) count = rest;
-  result.Text = result.Text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count));
+  result.Text =
+      result.Text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count));
 }
 
 HB_DEFINE_UDF(TUDFSpace, "SPACE") {
@@ -240,13 +239,32 @@ HB_DEFINE_UDF(TUDFChr, "CHR") {
 
 char SoundexDigit(unsigned char c) {
   switch (c) {
-    case 'B': case 'F': case 'P': case 'V': return '1';
-    case 'C': case 'G': case 'J': case 'K': case 'Q': case 'S': case 'X': case 'Z': return '2';
-    case 'D': case 'T': return '3';
-    case 'L': return '4';
-    case 'M': case 'N': return '5';
-    case 'R': return '6';
-    default: return 0;
+    case 'B':
+    case 'F':
+    case 'P':
+    case 'V':
+      return '1';
+    case 'C':
+    case 'G':
+    case 'J':
+    case 'K':
+    case 'Q':
+    case 'S':
+    case 'X':
+    case 'Z':
+      return '2';
+    case 'D':
+    case 'T':
+      return '3';
+    case 'L':
+      return '4';
+    case 'M':
+    case 'N':
+      return '5';
+    case 'R':
+      return '6';
+    default:
+      return 0;
   }
 }
 

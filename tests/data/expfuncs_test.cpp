@@ -10,7 +10,9 @@
 
 namespace {
 
-double Day(int y, int m, int d) { return hb::DateToMoment(QDate(y, m, d)); }
+double Day(int y, int m, int d) {
+  return hb::DateToMoment(QDate(y, m, d));
+}
 
 class ExpFuncs : public ::testing::Test {
  protected:
@@ -50,7 +52,8 @@ TEST_F(ExpFuncs, WeekTextAroundYearBoundaries) {
       {Day(2012, 1, 2), "2012 / 01"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(hb::WeekText(c.Moment).toStdString(), c.Expected) << hb::MomentToDate(c.Moment).toString().toStdString();
+    EXPECT_EQ(hb::WeekText(c.Moment).toStdString(), c.Expected)
+        << hb::MomentToDate(c.Moment).toString().toStdString();
 }
 
 TEST_F(ExpFuncs, WeeknrStrReadsStoredTimestamps) {
@@ -61,7 +64,7 @@ TEST_F(ExpFuncs, WeeknrStrReadsStoredTimestamps) {
       {"WEEKNRSTR('')", "'1994 / 52'"},            // the epoch, Sunday 01-01-1995
       {"WEEKNRSTR('rubbish')", "'1994 / 52'"},
       {"WEEKNRSTR('           0')", "'1994 / 52'"},
-      {"WEEKNRSTR('      604800')", "'1995 / 01'"},  // one week on: Sunday 08-01-1995
+      {"WEEKNRSTR('      604800')", "'1995 / 01'"},     // one week on: Sunday 08-01-1995
       {"weeknrstr(' 99999999999999')", "'1994 / 52'"},  // beyond 32 bits: the epoch
       {"WEEKNRSTR(1)", "error: Text needed for Argument 1 of WEEKNRSTR"},
   };
@@ -112,8 +115,10 @@ TEST_F(ExpFuncs, PeriodStartsLookSevenDaysBack) {
       {Day(2004, 12, 31), Day(2004, 10, 1), Day(2004, 7, 1)},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(hb::QuarterStart(c.Moment), c.Quarter) << hb::MomentToDate(c.Moment).toString().toStdString();
-    EXPECT_EQ(hb::HalfYearStart(c.Moment), c.HalfYear) << hb::MomentToDate(c.Moment).toString().toStdString();
+    EXPECT_EQ(hb::QuarterStart(c.Moment), c.Quarter)
+        << hb::MomentToDate(c.Moment).toString().toStdString();
+    EXPECT_EQ(hb::HalfYearStart(c.Moment), c.HalfYear)
+        << hb::MomentToDate(c.Moment).toString().toStdString();
   }
 }
 

@@ -155,9 +155,11 @@ TEST_F(ExprErrors, LongTextsAndHighBytes) {
 TEST_F(ExprErrors, RandomInputNeverCrashes) {
   // Fragments of the language shuffled at random: whatever comes out compiles or raises.
   const std::vector<std::string> pieces = {
-      "(", ")", "'", "\"", "[", "]", "{", "}", ".", ",", "!", "NOT ", ".T.", ".F.", "AND", "OR",
-      "+", "-", "*", "/", "^", "=", "<", ">", "$", "#", "1", "2.5", "TYPE", "DATUM", "URUREN",
-      "->", "UPPER(", "SUBSTR(", "IIF(", "PADL(", "STRTRAN(", "MAX(", " ", "\xe9", "\x00"};
+      "(",        ")",    "'",     "\"",     "[",   "]",      "{",       "}",    ".",
+      ",",        "!",    "NOT ",  ".T.",    ".F.", "AND",    "OR",      "+",    "-",
+      "*",        "/",    "^",     "=",      "<",   ">",      "$",       "#",    "1",
+      "2.5",      "TYPE", "DATUM", "URUREN", "->",  "UPPER(", "SUBSTR(", "IIF(", "PADL(",
+      "STRTRAN(", "MAX(", " ",     "\xe9",   "\x00"};
   std::mt19937 random(12345);
   for (int i = 0; i < 20000; ++i) {
     std::string text;

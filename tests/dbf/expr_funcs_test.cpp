@@ -1,7 +1,7 @@
 // The function library, the table functions and the registries.
-#include <QDate>
-
 #include <gtest/gtest.h>
+
+#include <QDate>
 
 #include "expr_testtable.h"
 
@@ -202,7 +202,7 @@ TEST_F(ExprFuncs, Logical) {
       {"INLIST('K', 'K  ')", ".F."},  // the items do not
       {"INLIST('AB', 'A*')", ".F."},  // no wildcards
       {"INLIST(2, 'a', 2)", ".T."},
-      {"INLIST(1, 1, 1/0)", ".T."},   // items are evaluated only until one matches
+      {"INLIST(1, 1, 1/0)", ".T."},  // items are evaluated only until one matches
       {"INLIST(IIF(.F., 1, ), 1)", ".F."},
       {"BETWEEN(5, 1, 10)", ".T."},
       {"BETWEEN(1, 1, 1)", ".T."},
@@ -287,13 +287,13 @@ TEST(ExprRegistries, RegistrationAndRefusal) {
 
 TEST(ExprRegistries, TheGlobalLibrary) {
   const std::vector<std::string> library = {
-      "ABS",   "ACOS",  "ALLTRIM", "ASC",   "ASIN",    "AT",      "ATAN",    "ATC",
-      "ATN2",  "BETWEEN", "CEILING", "CHR", "COS",     "CTOD",    "DATE",    "DESCEND",
-      "DOW",   "DTOC",  "DTOR",    "DTOS",  "EMPTY",   "FLOOR",   "FV",      "IIF",
-      "INLIST", "INT",  "LEFT",    "LEN",   "LOG",     "LOG10",   "LOWER",   "LTRIM",
-      "MAX",   "MIN",   "MOD",     "PADC",  "PADL",    "PADR",    "PI",      "PROPER",
-      "PV",    "RIGHT", "ROUND",   "RTOD",  "RTRIM",   "SIN",     "SOUNDEX", "SPACE",
-      "STR",   "STRTRAN", "STRZERO", "SUBSTR", "TAN",  "TRIM",    "UPPER",   "VAL"};
+      "ABS",    "ACOS",    "ALLTRIM", "ASC",    "ASIN",  "AT",    "ATAN",    "ATC",
+      "ATN2",   "BETWEEN", "CEILING", "CHR",    "COS",   "CTOD",  "DATE",    "DESCEND",
+      "DOW",    "DTOC",    "DTOR",    "DTOS",   "EMPTY", "FLOOR", "FV",      "IIF",
+      "INLIST", "INT",     "LEFT",    "LEN",    "LOG",   "LOG10", "LOWER",   "LTRIM",
+      "MAX",    "MIN",     "MOD",     "PADC",   "PADL",  "PADR",  "PI",      "PROPER",
+      "PV",     "RIGHT",   "ROUND",   "RTOD",   "RTRIM", "SIN",   "SOUNDEX", "SPACE",
+      "STR",    "STRTRAN", "STRZERO", "SUBSTR", "TAN",   "TRIM",  "UPPER",   "VAL"};
   for (const std::string& name : library)
     EXPECT_NE(hb::GlobalFunctions().Find(name), nullptr) << name;
   for (const char* name : {"TRUE", "FALSE", "PI"})

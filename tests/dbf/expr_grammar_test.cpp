@@ -46,8 +46,9 @@ TEST_F(ExprGrammar, PrecedenceAndLeftAssociativity) {
       {".T. OR .F. AND .F.", ".T."},  // AND binds before OR
       {"'A'+'B' = 'AB'", ".T."},
       {"  7  ", "7"},
-      {"4^0.5", "2"},   // fractional exponents are real powers
+      {"4^0.5", "2"},  // fractional exponents are real powers
       {"2^-1", "0.5"},
+      {"2^0", "1"},
   });
 }
 
@@ -69,11 +70,11 @@ TEST_F(ExprGrammar, NegationGroupsTheRest) {
 
 TEST_F(ExprGrammar, OperatorSpellings) {
   Check({
-      {"1 = 1", ".T."},     {"1 == 1", ".T."},  {"1 EQ 1", ".T."},   {"1 .eq. 1", ".T."},
-      {"1 <> 2", ".T."},    {"1 != 2", ".T."},  {"1 # 2", ".T."},    {"1 NE 1", ".F."},
-      {"2 > 1", ".T."},     {"2 GT 1", ".T."},  {"1 < 2", ".T."},    {"1 lt 2", ".T."},
-      {"2 >= 2", ".T."},    {"2 => 2", ".T."},  {"2 GE 3", ".F."},   {"2 <= 2", ".T."},
-      {"2 =< 1", ".F."},    {"2 .LE. 2", ".T."}, {"'A' $ 'CAB'", ".T."}, {"'a' $ 'CAB'", ".F."},
+      {"1 = 1", ".T."},       {"1 == 1", ".T."},     {"1 EQ 1", ".T."},      {"1 .eq. 1", ".T."},
+      {"1 <> 2", ".T."},      {"1 != 2", ".T."},     {"1 # 2", ".T."},       {"1 NE 1", ".F."},
+      {"2 > 1", ".T."},       {"2 GT 1", ".T."},     {"1 < 2", ".T."},       {"1 lt 2", ".T."},
+      {"2 >= 2", ".T."},      {"2 => 2", ".T."},     {"2 GE 3", ".F."},      {"2 <= 2", ".T."},
+      {"2 =< 1", ".F."},      {"2 .LE. 2", ".T."},   {"'A' $ 'CAB'", ".T."}, {"'a' $ 'CAB'", ".F."},
       {".T. and .T.", ".T."}, {".F. Or .T.", ".T."},
   });
 }
@@ -111,7 +112,7 @@ TEST_F(ExprGrammar, TextOperators) {
       {"'ABC' = '*BC'", ".T."},
       {"'ABC' = '*'", ".T."},
       {"'ABCD' = 'A?C*'", ".T."},
-      {"'ABC' = 'A?C*'", ".F."},  // the pattern, its wildcards counted, is longer
+      {"'ABC' = 'A?C*'", ".F."},   // the pattern, its wildcards counted, is longer
       {"'XABC' = '*A?C'", ".F."},  // after a leading wildcard "?" is a plain character
       {"'ABC ' = 'ABC'", ".T."},
       {"'abc' = 'ABC'", ".F."},

@@ -57,11 +57,16 @@ class TExprTestTable : public hb::TExpRecordLink {
 // they read, dates as D:yyyymmdd, truth values as .T./.F., memo as M:'...'.
 inline std::string Show(const hb::TExpValue& v) {
   switch (v.Type) {
-    case hb::etText: return "'" + v.Text + "'";
-    case hb::etMemo: return "M:'" + v.Text + "'";
-    case hb::etBoolean: return v.Bool ? ".T." : ".F.";
-    case hb::etDate: return "D:" + hb::DtosText(v.Num);
-    case hb::etEmpty: return "<empty>";
+    case hb::etText:
+      return "'" + v.Text + "'";
+    case hb::etMemo:
+      return "M:'" + v.Text + "'";
+    case hb::etBoolean:
+      return v.Bool ? ".T." : ".F.";
+    case hb::etDate:
+      return "D:" + hb::DtosText(v.Num);
+    case hb::etEmpty:
+      return "<empty>";
     default:
       if (hb::IsNumericType(v.Type)) return hb::NumberText(v.Num);
       return "<type " + std::to_string(v.Type) + ">";

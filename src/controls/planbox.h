@@ -71,6 +71,20 @@ class TXSizeHandles {
   TXAction* block_ = nullptr;
 };
 
+// Event types of the planner.
+using TDragSelectionEvent =
+    std::function<void(TXPlanbox* Sender, const TXRect& MyRect, QString& SelText)>;
+using TEndDragSelectionEvent =
+    std::function<void(TXPlanbox* Sender, const TXRect& MyRect, bool bInsert)>;
+using TAddActionEvent = std::function<void(TXAction* PbAction, const TXRect& MyRect)>;
+using TEditActionEvent = std::function<void(TXAction* PbAction, const TXRect& MyRect)>;
+using TDeleteActionEvent = std::function<void(TXAction* PbAction)>;
+using TCopyActionEvent = std::function<void(TXAction* SourceAction, TXAction* DestinationAction)>;
+using TSelectActionEvent =
+    std::function<void(TXAction* Action, Qt::MouseButton Buttons, Qt::KeyboardModifiers Shift)>;
+using TRightClickEvent = std::function<void(QWidget* Sender)>;
+using TDblClickEvent = std::function<void(QWidget* Sender, Qt::MouseButtons Buttons)>;
+
 class TXPlanbox : public QScrollArea {
   Q_OBJECT
  public:
@@ -111,16 +125,25 @@ class TXPlanbox : public QScrollArea {
   void SetCenterButtonIcon(const QPixmap& icon);
 
   // --- events ---
-  std::function<void(TXPlanbox* Sender, const TXRect& MyRect, QString& SelText)> OnDragSelection;
-  std::function<void(TXPlanbox* Sender, const TXRect& MyRect, bool bInsert)> OnEndDragSelection;
-  std::function<void(TXAction* PbAction, const TXRect& MyRect)> OnAddAction;
-  std::function<void(TXAction* PbAction, const TXRect& MyRect)> OnEditAction;
-  std::function<void(TXAction* PbAction)> OnDeleteAction;
-  std::function<void(TXAction* SourceAction, TXAction* DestinationAction)> OnCopyAction;
-  std::function<void(TXAction* Action, Qt::MouseButton Buttons, Qt::KeyboardModifiers Shift)>
-      OnSelectAction;
-  std::function<void(QWidget* Sender)> OnRightClick;
-  std::function<void(QWidget* Sender, Qt::MouseButtons Buttons)> OnDblClick;
+  // The selection rectangle is shown or changed; SelText (at most 255 characters) is shown in it.
+  TDragSelectionEvent OnDragSelection;
+  // A drag selection ended with a non-empty rectangle; bInsert: Shift was held at the press.
+  TEndDragSelectionEvent OnEndDragSelection;
+  // A block is added; MyRect is the current selection rectangle.
+  TAddActionEvent OnAddAction;
+  // A block's rectangle changed (moved, resized, trimmed); MyRect is its ActionRect.
+  TEditActionEvent OnEditAction;
+  // Before a block is removed and freed.
+  TDeleteActionEvent OnDeleteAction;
+  // A block was duplicated.
+  TCopyActionEvent OnCopyAction;
+  // A block is pressed, selected by program (left, no shift), or the grid is clicked without
+  // dragging (Action null).
+  TSelectActionEvent OnSelectAction;
+  // Right button on a block (after OnSelectAction) or on the empty grid (Sender: grid area).
+  TRightClickEvent OnRightClick;
+  // Double click on a block.
+  TDblClickEvent OnDblClick;
 
   // --- operations ---
   // Adds the block to the grid; true when it overlaps no other block.

@@ -492,6 +492,7 @@ void TDataSet::Insert() {
   BeginInsertAppend();
   UpdateCursorPos();
   insertOrigin_ = hasRecord_ ? active_.bookmark : TBookmark();
+  insertBefore_ = insertOrigin_;
   InternalInsert(false);
   TRecordBuffer buffer;
   InternalInitRecord(buffer);
@@ -504,6 +505,7 @@ void TDataSet::Insert() {
 void TDataSet::Append() {
   BeginInsertAppend();
   insertOrigin_ = hasRecord_ ? active_.bookmark : TBookmark();
+  insertBefore_ = TBookmark();
   InternalLast();
   cursorDisplaced_ = true;
   InternalInsert(true);

@@ -181,6 +181,9 @@ class TDataSet {
   // of that bookmark; the current record, the state and the events are untouched.
   QList<TBookmark> VisibleBookmarks();
   bool ReadRecordAt(const TBookmark& bookmark, const std::function<void()>& visit);
+  // In dsInsert: the record the new one is shown before (Insert), empty when it is shown at
+  // the end (Append, or Insert into an empty dataset).
+  TBookmark InsertBefore() const { return insertBefore_; }
 
   // --- Events
   TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
@@ -337,6 +340,7 @@ class TDataSet {
   TFieldDefs fieldsBuiltFrom_;
   TRecordBuffer active_;
   TRecordBuffer key_;
+  TBookmark insertBefore_;                     // where an inserted record is shown
   TBookmark insertOrigin_;                     // the current record when an insert began
   const TRecordBuffer* tempBuffer_ = nullptr;  // read by fields while set
   bool hasRecord_ = false;

@@ -67,6 +67,12 @@ void TDataSetModel::Reload() {
       shown_ = columns_;
     }
     rows_ = ds->VisibleBookmarks();
+    if (ds->State() == TDataSetState::dsInsert) {
+      // The record being inserted gets a row of its own, marked by an empty bookmark.
+      const TBookmark before = ds->InsertBefore();
+      qsizetype at = before.isEmpty() ? -1 : rows_.indexOf(before);
+      rows_.insert(at < 0 ? rows_.size() : at, TBookmark());
+    }
   }
   currentRow_ = -1;
   endResetModel();
@@ -75,8 +81,13 @@ void TDataSetModel::Reload() {
 
 void TDataSetModel::UpdateCurrentRow() {
   TDataSet* ds = DataSet();
-  const TBookmark current = ds ? ds->GetBookmark() : TBookmark();
-  const int row = current.isEmpty() ? -1 : static_cast<int>(rows_.indexOf(current));
+  int row = -1;
+  if (ds && ds->State() == TDataSetState::dsInsert) {
+    row = static_cast<int>(rows_.indexOf(TBookmark()));
+  } else if (ds) {
+    const TBookmark current = ds->GetBookmark();
+    if (!current.isEmpty()) row = static_cast<int>(rows_.indexOf(current));
+  }
   if (row == currentRow_) return;
   currentRow_ = row;
   emit currentRowChanged(row);
@@ -91,7 +102,7 @@ void TDataSetModel::OnRecordChanged() {
 
 void TDataSetModel::SetCurrentRow(int row) {
   TDataSet* ds = DataSet();
-  if (!ds || row < 0 || row >= rows_.size()) return;
+  if (!ds || row < 0 || row >= rows_.size() || rows_[row].isEmpty()) return;
   if (ds->GetBookmark() != rows_[row]) ds->GotoBookmark(rows_[row]);
 }
 
@@ -116,7 +127,19 @@ TDataSetModel::TRowCache TDataSetModel::ReadRow(int row) const {
       cache.texts.append(text);
     }
   };
-  if (!ds || !ds->ReadRecordAt(rows_.value(row), read)) {
+  const TBookmark bookmark = rows_.value(row);
+  bool done = false;
+  if (ds && bookmark.isEmpty()) {
+    if (ds->State() == TDataSetState::dsInsert) {
+      read();  // the fields read the record being inserted
+      done = true;
+    }
+  } else if (ds) {
+    done = ds->ReadRecordAt(bookmark, read);
+  }
+  if (!done) {
+    cache.values.clear();
+    cache.texts.clear();
     for (int c = 0; c < shown_.size(); ++c) {
       cache.values.append(QVariant());
       cache.texts.append(QString());
@@ -148,7 +171,9 @@ QVariant TDataSetModel::data(const QModelIndex& index, int role) const {
     return f->IsNumeric() ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
   // The row being edited is read afresh every time; other rows are cached until a change.
   TDataSet* ds = DataSet();
-  const bool editing = index.row() == currentRow_ && ds && ds->State() == TDataSetState::dsEdit;
+  const bool editing =
+      index.row() == currentRow_ && ds &&
+      (ds->State() == TDataSetState::dsEdit || ds->State() == TDataSetState::dsInsert);
   TRowCache row;
   if (editing) {
     row = ReadRow(index.row());
@@ -191,7 +216,8 @@ bool TDataSetModel::setData(const QModelIndex& index, const QVariant& value, int
       if (ds->GetBookmark() != bookmark) ds->GotoBookmark(bookmark);
       ds->Edit();
       started = true;
-    } else if (ds->State() != TDataSetState::dsEdit || ds->GetBookmark() != bookmark) {
+    } else if (!(ds->State() == TDataSetState::dsEdit && ds->GetBookmark() == bookmark) &&
+               !(ds->State() == TDataSetState::dsInsert && bookmark.isEmpty())) {
       lastError_ = "Dataset not in edit or insert mode";
       return false;
     }

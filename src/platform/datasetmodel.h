@@ -12,6 +12,10 @@
 // CurrentRow, a field change repaints the current row. Reading a cell never moves the
 // dataset's current record and raises no dataset events.
 //
+// While the dataset inserts, the new record has a row of its own (before the record where the
+// insert began, or at the end for Append) that shows the values as they are typed; its
+// BookmarkAt is empty.
+//
 // Roles: DisplayRole the field's text; EditRole the value (dates as QDate, date-times as
 // QDateTime); TextAlignmentRole right for numbers. setData writes through the dataset: on a
 // browsing dataset it goes to the row, edits, sets the field and posts; while the row is

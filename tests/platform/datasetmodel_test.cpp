@@ -142,6 +142,28 @@ TEST_F(DataSetModelTest, TheRecordBeingEditedShowsItsNewValues) {
   EXPECT_EQ(Cell(1, 1), "2");
 }
 
+TEST_F(DataSetModelTest, TheRecordBeingInsertedHasARowOfItsOwn) {
+  t.MoveBy(2);  // Cor
+  t.Insert();
+  ASSERT_EQ(model.rowCount(), 6);
+  EXPECT_EQ(model.CurrentRow(), 2);  // before Cor
+  EXPECT_TRUE(model.BookmarkAt(2).isEmpty());
+  EXPECT_TRUE(model.setData(model.index(2, 0), "Bas"));
+  EXPECT_EQ(t.State(), TDataSetState::dsInsert);  // typing does not post
+  EXPECT_EQ(Cell(2, 0), "Bas");
+  EXPECT_EQ(Cell(3, 0), "Cor");
+  EXPECT_FALSE(model.setData(model.index(0, 0), "x"));
+  t.Post();
+  EXPECT_EQ(model.rowCount(), 6);
+  EXPECT_EQ(Cell(2, 0), "Bas");
+  EXPECT_FALSE(model.BookmarkAt(2).isEmpty());
+  t.Append();
+  EXPECT_EQ(model.CurrentRow(), 6);
+  t.Cancel();
+  EXPECT_EQ(model.rowCount(), 6);
+  EXPECT_EQ(model.CurrentRow(), 2);  // back on Bas
+}
+
 TEST_F(DataSetModelTest, DisabledControlsHoldTheResetUntilTheEnd) {
   QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
   t.DisableControls();

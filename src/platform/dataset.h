@@ -18,7 +18,7 @@
 // (1) Navigation and searches first leave edit and insert state the framework's way: a record
 //     with modified fields is posted, otherwise the edit is cancelled (CheckBrowseMode).
 // (2) Field writes are allowed in dsEdit, dsInsert and dsSetKey only ("Dataset not in edit or
-//     insert mode"); in dsSetKey only to fields that IsKeyField accepts.
+//     insert mode"); in dsSetKey only to the fields that IndexFields lists.
 // (3) The current record lives in the active buffer. The concrete dataset's cursor may be
 //     moved elsewhere (reading other records for Locate, Lookup or a grid); the framework puts
 //     it back on the active record (InternalSetToRecord) before any operation that works
@@ -236,7 +236,8 @@ class TDataSet {
   // Before dsEdit: may re-read the record into buffer and take a lock; raising keeps browse.
   virtual void InternalEdit(TRecordBuffer& buffer) {}
   // Before dsInsert: the cursor is on the record before which Insert puts the new one, or
-  // after the last one for Append. Releases what an edit held.
+  // after the last one for Append; remember that place, since views may move the cursor
+  // before the post. Releases what an edit held.
   virtual void InternalInsert(bool append) {}
   // Writes the buffer: rewrites the record in dsEdit, adds it in dsInsert. Afterwards the
   // cursor is ON the written record (or where it would be when it is not visible).

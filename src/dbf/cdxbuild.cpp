@@ -23,7 +23,9 @@ namespace {
 class TCdxTreeWriter {
  public:
   TCdxTreeWriter(TCdxFile& file, int keyLength, char fill, uint32_t recordCount)
-      : file_(file), keyLength_(keyLength), fill_(fill),
+      : file_(file),
+        keyLength_(keyLength),
+        fill_(fill),
         layout_(LeafLayoutFor(keyLength, recordCount, 3)) {}
 
   void Add(const std::string& key, uint32_t recNo, bool more) {
@@ -74,9 +76,9 @@ class TCdxTreeWriter {
     std::vector<TCdxEntry>& entries = lv.Node.Entries;
     bool full;
     if (l == 0) {
-      lv.Used += layout_.EntrySize +
-                 LeafStoredBytes(entries.empty() ? std::string() : entries.back().Key, entry.Key,
-                                 keyLength_, fill_, entries.empty());
+      lv.Used +=
+          layout_.EntrySize + LeafStoredBytes(entries.empty() ? std::string() : entries.back().Key,
+                                              entry.Key, keyLength_, fill_, entries.empty());
       entries.push_back(entry);
       full = kCdxLeafArea - lv.Used < 2 * (layout_.EntrySize + keyLength_ + 8);
     } else {

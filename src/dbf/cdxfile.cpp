@@ -16,11 +16,16 @@ unsigned char UpperByte(unsigned char c) {
   if (c >= 'a' && c <= 'z') return c - 32;
   if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
   switch (c) {
-    case 0x9A: return 0x8A;
-    case 0x9C: return 0x8C;
-    case 0x9E: return 0x8E;
-    case 0xFF: return 0x9F;
-    default: return c;
+    case 0x9A:
+      return 0x8A;
+    case 0x9C:
+      return 0x8C;
+    case 0x9E:
+      return 0x8E;
+    case 0xFF:
+      return 0x9F;
+    default:
+      return c;
   }
 }
 
@@ -88,7 +93,9 @@ std::unique_ptr<TCdxFile> TCdxFile::OpenOrCreate(const std::string& path, bool s
                                     source);
 }
 
-const std::string& TCdxFile::Path() const { return storage_->Path(); }
+const std::string& TCdxFile::Path() const {
+  return storage_->Path();
+}
 
 TIndexTag* TCdxFile::Tag(int index) {
   if (index < 0 || index >= TagCount()) return nullptr;
@@ -102,7 +109,9 @@ TCdxTag* TCdxFile::FindCdxTag(const std::string& name) {
   return nullptr;
 }
 
-int64_t TCdxFile::FileSize() { return std::max<int64_t>(storage_->Size(), alloc_); }
+int64_t TCdxFile::FileSize() {
+  return std::max<int64_t>(storage_->Size(), alloc_);
+}
 
 uint32_t TCdxFile::Allocate(uint32_t bytes) {
   uint32_t offset = alloc_;
@@ -110,11 +119,17 @@ uint32_t TCdxFile::Allocate(uint32_t bytes) {
   return offset;
 }
 
-void TCdxFile::SyncAllocation() { alloc_ = std::max(alloc_, RoundUp(storage_->Size())); }
+void TCdxFile::SyncAllocation() {
+  alloc_ = std::max(alloc_, RoundUp(storage_->Size()));
+}
 
-uint32_t TCdxFile::ChangeCounter() const { return directory_->Header().Counter; }
+uint32_t TCdxFile::ChangeCounter() const {
+  return directory_->Header().Counter;
+}
 
-void TCdxFile::BumpCounter() { directory_->AddToCounter(directory_->Header().Counter); }
+void TCdxFile::BumpCounter() {
+  directory_->AddToCounter(directory_->Header().Counter);
+}
 
 void TCdxFile::CheckNotGeneral(const TCdxTag& tag) {
   // The GENERAL collation's weight table is not part of this engine: such a tag could be
@@ -172,17 +187,15 @@ TCdxTag& TCdxFile::CreateTag(const std::string& name, const std::string& keyExpr
   } catch (...) {
     directory_->Delete(dirKey);
     if (replaced) {
-      directory_->Insert(
-          TIndexKeyData::FromText(key, kCdxDirKeyLength, replaced->HeaderOffset()));
+      directory_->Insert(TIndexKeyData::FromText(key, kCdxDirKeyLength, replaced->HeaderOffset()));
       auto at = std::find_if(tags_.begin(), tags_.end(),
                              [&](auto& t) { return CompareKeyBytes(t->Name(), key) > 0; });
       tags_.insert(at, std::move(replaced));
     }
     throw;
   }
-  auto at = std::find_if(tags_.begin(), tags_.end(), [&](auto& t) {
-    return CompareKeyBytes(t->Name(), key) > 0;
-  });
+  auto at = std::find_if(tags_.begin(), tags_.end(),
+                         [&](auto& t) { return CompareKeyBytes(t->Name(), key) > 0; });
   TCdxTag& made = **tags_.insert(at, std::move(tag));
   BumpCounter();
   return made;
@@ -217,8 +230,8 @@ void TCdxFile::Reindex() {
     };
     std::vector<TSpec> specs;
     for (auto& t : tags_)
-      specs.push_back({t->Name(), t->KeyExpression(), t->ForExpression(), t->Unique(),
-                       t->Descending()});
+      specs.push_back(
+          {t->Name(), t->KeyExpression(), t->ForExpression(), t->Unique(), t->Descending()});
     uint32_t counter = ChangeCounter();
     tags_.clear();
     WriteEmptyDirectory();

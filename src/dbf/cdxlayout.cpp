@@ -15,7 +15,9 @@ void Put32(uint8_t* p, uint32_t v) {
 void Put32BE(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = (v >> (24 - 8 * i)) & 0xFF;
 }
-uint32_t Get16(const uint8_t* p) { return p[0] | (p[1] << 8); }
+uint32_t Get16(const uint8_t* p) {
+  return p[0] | (p[1] << 8);
+}
 uint32_t Get32(const uint8_t* p) {
   return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
@@ -135,9 +137,8 @@ int LeafBytesNeeded(const std::vector<TCdxEntry>& entries, int keyLength, char f
                     const TCdxLeafLayout& layout) {
   int total = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
-    total += layout.EntrySize +
-             LeafStoredBytes(i ? entries[i - 1].Key : std::string(), entries[i].Key, keyLength,
-                             fill, i == 0);
+    total += layout.EntrySize + LeafStoredBytes(i ? entries[i - 1].Key : std::string(),
+                                                entries[i].Key, keyLength, fill, i == 0);
   }
   return total;
 }
@@ -166,7 +167,8 @@ void EncodeLeaf(const TCdxNodeImage& node, int keyLength, char fill, const TCdxL
     int stored = keyLength - dup - trail;
     pos -= stored;
     std::memcpy(out + pos, e.Key.data() + dup, stored);
-    uint64_t v = (uint64_t(e.RecNo) & l.RecMask) | (uint64_t(dup) << (8 * l.EntrySize - l.TrailBits - l.DupBits)) |
+    uint64_t v = (uint64_t(e.RecNo) & l.RecMask) |
+                 (uint64_t(dup) << (8 * l.EntrySize - l.TrailBits - l.DupBits)) |
                  (uint64_t(trail) << (8 * l.EntrySize - l.TrailBits));
     uint8_t* p = out + 24 + i * l.EntrySize;
     for (int b = 0; b < l.EntrySize; ++b) p[b] = (v >> (8 * b)) & 0xFF;

@@ -177,6 +177,8 @@ std::string DecodeNode(const uint8_t* in, int keyLength, char fill, int64_t file
                        TCdxNodeImage& node);
 
 // Largest number of entries of an interior node.
-inline int InteriorCapacity(int keyLength) { return kCdxInteriorArea / (keyLength + 8); }
+inline int InteriorCapacity(int keyLength) {
+  return kCdxInteriorArea / (keyLength + 8);
+}
 
 }  // namespace hb

@@ -13,7 +13,9 @@ namespace {
 constexpr int kMaxDepth = 32;     // deeper paths can only come from a cycle in a damaged file
 constexpr int kSplitBytes = 250;  // a leaf split moves the leading keys below this size
 
-bool LowerKey(const TCdxEntry& e, const TIndexKeyData& t) { return CompareKeyBytes(e.Key, t.Key) >= 0; }
+bool LowerKey(const TCdxEntry& e, const TIndexKeyData& t) {
+  return CompareKeyBytes(e.Key, t.Key) >= 0;
+}
 bool LowerEntry(const TCdxEntry& e, const TIndexKeyData& t) {
   return CompareKeyEntries(e.Key, e.RecNo, t.Key, t.RecNo) >= 0;
 }
@@ -87,9 +89,15 @@ void TCdxTag::Bind() {
     forExpr_ = src->Compile(header_.ForExpression);
   TIndexValue v = keyExpr_->Evaluate(false);
   switch (v.Kind) {
-    case TIndexValueKind::Text: type_ = TIndexKeyType::Character; break;
-    case TIndexValueKind::Number: type_ = TIndexKeyType::Numeric; break;
-    case TIndexValueKind::Date: type_ = TIndexKeyType::Date; break;
+    case TIndexValueKind::Text:
+      type_ = TIndexKeyType::Character;
+      break;
+    case TIndexValueKind::Number:
+      type_ = TIndexKeyType::Numeric;
+      break;
+    case TIndexValueKind::Date:
+      type_ = TIndexKeyType::Date;
+      break;
     default:
       RaiseIndexError("Index key %s must give a text, number or date", {header_.KeyExpression});
   }
@@ -292,8 +300,8 @@ void TCdxTag::Descend(TPred pred, const TIndexKeyData& target, bool, bool normal
 
 bool TCdxTag::Reposition() {
   TIndexKeyData target = current_;
-  Descend([](const TCdxEntry& e, const TIndexKeyData& t, bool) { return LowerEntry(e, t); },
-          target, false, true);
+  Descend([](const TCdxEntry& e, const TIndexKeyData& t, bool) { return LowerEntry(e, t); }, target,
+          false, true);
   return pos_ == TPos::On && current_.Key == target.Key && current_.RecNo == target.RecNo;
 }
 
@@ -648,7 +656,8 @@ bool TCdxTag::UpdateAfterRewrite(uint32_t recNo) {
   bool holds = true;
   if (forExpr_) {
     TIndexValue f = forExpr_->Evaluate(false);
-    if (f.Kind != TIndexValueKind::Logical) RaiseIndexError("FOR expression must return boolean result");
+    if (f.Kind != TIndexValueKind::Logical)
+      RaiseIndexError("FOR expression must return boolean result");
     holds = f.Logical;
   }
   TIndexKeyData now = Encode(keyExpr_->Evaluate(false), recNo);

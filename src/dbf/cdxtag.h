@@ -72,8 +72,7 @@ class TCdxTag : public TIndexTag {
   void Bind();
 
   // Settings of a new tag; Build writes the header and the tree.
-  void Define(const std::string& keyExpr, const std::string& forExpr, bool unique,
-              bool descending);
+  void Define(const std::string& keyExpr, const std::string& forExpr, bool unique, bool descending);
   // Key type and length from the key expression on the current record (after Bind).
   void FixKeyFormat();
   // Bulk build from every record of the table (cdxbuild.cpp).

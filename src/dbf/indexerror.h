@@ -19,6 +19,7 @@ std::string FormatIndexMessage(const char* format, std::initializer_list<std::st
 
 // Raises "Index file %s is corrupted" for path, followed by the offset and what was wrong,
 // for example "Index file /d/URUREN.CDX is corrupted (offset 3584: key count 300)".
-[[noreturn]] void RaiseIndexCorrupt(const std::string& path, int64_t offset, const std::string& what);
+[[noreturn]] void RaiseIndexCorrupt(const std::string& path, int64_t offset,
+                                    const std::string& what);
 
 }  // namespace hb

@@ -58,8 +58,8 @@ class TCompiledKey : public TIndexExpression {
 
 }  // namespace
 
-TIndexRecordSource::TIndexRecordSource(TExpRecordLink& link, const char* buffer,
-                                       const char* before, TTableHooks hooks)
+TIndexRecordSource::TIndexRecordSource(TExpRecordLink& link, const char* buffer, const char* before,
+                                       TTableHooks hooks)
     : link_(link),
       userLink_(std::make_unique<TExpUserLink>(link)),
       buffer_(buffer),

@@ -54,7 +54,9 @@ TIndexKeyData TIndexKeyData::FromDate(double julian, uint32_t recNo) {
   return TIndexKeyData(TrimKey(EncodeNumberKey(julian), '\0'), TIndexKeyType::Date, recNo);
 }
 
-double TIndexKeyData::Number() const { return DecodeNumberKey(Key); }
+double TIndexKeyData::Number() const {
+  return DecodeNumberKey(Key);
+}
 
 int CompareKeyBytes(const std::string& a, const std::string& b) {
   size_t n = a.size() < b.size() ? a.size() : b.size();

@@ -47,7 +47,9 @@ class TIndexKeyData {
 };
 
 // The fill byte of a key type: space for character keys, zero otherwise.
-inline char KeyFill(TIndexKeyType type) { return type == TIndexKeyType::Character ? ' ' : '\0'; }
+inline char KeyFill(TIndexKeyType type) {
+  return type == TIndexKeyType::Character ? ' ' : '\0';
+}
 
 // Removes trailing fill bytes.
 std::string TrimKey(std::string key, char fill);

@@ -17,7 +17,7 @@ enum class TIndexValueKind { Unknown, Text, Number, Date, Logical };
 
 struct TIndexValue {
   TIndexValueKind Kind = TIndexValueKind::Unknown;
-  std::string Text;  // Text (also the text of a memo)
+  std::string Text;   // Text (also the text of a memo)
   double Number = 0;  // Number; Date as the julian day number
   bool Logical = false;
 };

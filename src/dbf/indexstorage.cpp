@@ -25,7 +25,9 @@ bool TMemoryIndexStorage::TryLockRegion(int64_t, int64_t) {
   return true;
 }
 
-void TMemoryIndexStorage::UnlockRegion(int64_t, int64_t) { --LocksHeld; }
+void TMemoryIndexStorage::UnlockRegion(int64_t, int64_t) {
+  --LocksHeld;
+}
 
 }  // namespace hb
 

@@ -55,7 +55,8 @@ int TCdxSorter::Checked(int keyLength) {
   return keyLength;
 }
 
-TCdxSorter::TCdxSorter(int keyLength, bool unique) : TKeySorter(Checked(keyLength)), unique_(unique) {}
+TCdxSorter::TCdxSorter(int keyLength, bool unique)
+    : TKeySorter(Checked(keyLength)), unique_(unique) {}
 
 bool TCdxSorter::Next(std::string& key, uint32_t& recNo) {
   while (TKeySorter::Next(key, recNo)) {

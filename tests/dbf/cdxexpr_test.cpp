@@ -16,15 +16,18 @@ namespace {
 // A table of records NAME C(10), NUM N(8,2), BORN D(8) held as stored bytes.
 struct TByteTable {
   static constexpr int kLen = 27;
-  std::vector<TExpFieldDef> Defs{{"NAME", 'C', 0, 10, 0}, {"NUM", 'N', 0, 8, 2}, {"BORN", 'D', 0, 8, 0}};
+  std::vector<TExpFieldDef> Defs{
+      {"NAME", 'C', 0, 10, 0}, {"NUM", 'N', 0, 8, 2}, {"BORN", 'D', 0, 8, 0}};
   TExpRecordLink Link{"PEOPLE", Defs, "/data/PEOPLE.DBF"};
   std::vector<std::string> Rows;
   std::array<char, kLen + 1> Buffer{}, Before{};
   int Marked = 0;
-  TIndexRecordSource Source{Link, Buffer.data(), Before.data(),
-                            {[this] { return static_cast<uint32_t>(Rows.size()); },
-                             [this](uint32_t r) { Load(Rows.at(r - 1)); }, nullptr,
-                             [this] { ++Marked; }}};
+  TIndexRecordSource Source{
+      Link,
+      Buffer.data(),
+      Before.data(),
+      {[this] { return static_cast<uint32_t>(Rows.size()); },
+       [this](uint32_t r) { Load(Rows.at(r - 1)); }, nullptr, [this] { ++Marked; }}};
 
   static std::string Row(const std::string& name, double num, const std::string& born) {
     char n[16];
@@ -109,7 +112,8 @@ TEST(CdxExpressions, TagsFollowRandomWritesOfStoredRecords) {
     return recs;
   };
   auto checkAll = [&](const char* when) {
-    for (const char* tag : {"UNAME", "NUM", "BORN"}) EXPECT_EQ(Walk(f.FindTag(tag)), expected(tag)) << when << " " << tag;
+    for (const char* tag : {"UNAME", "NUM", "BORN"})
+      EXPECT_EQ(Walk(f.FindTag(tag)), expected(tag)) << when << " " << tag;
   };
   checkAll("built");
   EXPECT_EQ(Walk(f.FindTag("NAMEBORN")), expected("NAMEBORN"));

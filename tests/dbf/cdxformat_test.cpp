@@ -15,13 +15,19 @@ using hbtest::TMemTable;
 
 namespace {
 
-uint32_t U16(const std::vector<uint8_t>& b, size_t o) { return b.at(o) | (b.at(o + 1) << 8); }
-uint32_t U32(const std::vector<uint8_t>& b, size_t o) { return U16(b, o) | (U16(b, o + 2) << 16); }
+uint32_t U16(const std::vector<uint8_t>& b, size_t o) {
+  return b.at(o) | (b.at(o + 1) << 8);
+}
+uint32_t U32(const std::vector<uint8_t>& b, size_t o) {
+  return U16(b, o) | (U16(b, o + 2) << 16);
+}
 uint32_t BE32(const std::vector<uint8_t>& b, size_t o) {
   return (b.at(o) << 24) | (b.at(o + 1) << 16) | (b.at(o + 2) << 8) | b.at(o + 3);
 }
 
-std::string Pad(const std::string& s, size_t n) { return (s + std::string(n, ' ')).substr(0, n); }
+std::string Pad(const std::string& s, size_t n) {
+  return (s + std::string(n, ' ')).substr(0, n);
+}
 
 // A table with a NAME column indexed as a 10-character key, and NUM / DATE columns.
 struct TCdx {
@@ -30,11 +36,17 @@ struct TCdx {
   std::unique_ptr<TCdxFile> File;
 
   TCdx() {
-    Table.Expressions["NAME"] = [](const TMemRecord& r) { return TMemTable::Text(Pad(r.Name, 10)); };
+    Table.Expressions["NAME"] = [](const TMemRecord& r) {
+      return TMemTable::Text(Pad(r.Name, 10));
+    };
     Table.Expressions["NUM"] = [](const TMemRecord& r) { return TMemTable::Number(r.Num); };
     Table.Expressions["DATE"] = [](const TMemRecord& r) { return TMemTable::Number(r.Date, true); };
-    Table.Expressions["NUM > 0"] = [](const TMemRecord& r) { return TMemTable::Logical(r.Num > 0); };
-    Table.Expressions["LONG"] = [](const TMemRecord& r) { return TMemTable::Text(Pad(r.Name, 240)); };
+    Table.Expressions["NUM > 0"] = [](const TMemRecord& r) {
+      return TMemTable::Logical(r.Num > 0);
+    };
+    Table.Expressions["LONG"] = [](const TMemRecord& r) {
+      return TMemTable::Text(Pad(r.Name, 240));
+    };
   }
   void Open(std::vector<uint8_t> bytes = {}) {
     auto s = std::make_unique<TMemoryIndexStorage>("/data/URUREN.CDX");
@@ -81,21 +93,21 @@ TEST(CdxLayout, EmptyFileIsTakenAsNewWithAnEmptyDirectory) {
     c.Open(std::vector<uint8_t>(size, 0xAB));
     const auto& b = c.Bytes();
     ASSERT_EQ(b.size(), 1536u);
-    EXPECT_EQ(U32(b, 0), 1024u);   // root
-    EXPECT_EQ(U16(b, 12), 10u);    // key length
-    EXPECT_EQ(b[14], 0xE0);        // directory options
+    EXPECT_EQ(U32(b, 0), 1024u);  // root
+    EXPECT_EQ(U16(b, 12), 10u);   // key length
+    EXPECT_EQ(b[14], 0xE0);       // directory options
     EXPECT_EQ(b[15], 1);
     EXPECT_EQ(U16(b, 502), 0u);
     EXPECT_EQ(U16(b, 504), 1u);
     EXPECT_EQ(U16(b, 506), 1u);
     EXPECT_EQ(U16(b, 510), 1u);
-    EXPECT_EQ(U16(b, 1024), 3u);   // root leaf
+    EXPECT_EQ(U16(b, 1024), 3u);  // root leaf
     EXPECT_EQ(U16(b, 1026), 0u);
     EXPECT_EQ(U32(b, 1028), 0xFFFFFFFFu);
     EXPECT_EQ(U32(b, 1032), 0xFFFFFFFFu);
     EXPECT_EQ(U16(b, 1036), 488u);
     EXPECT_EQ(U32(b, 1038), 0xFFFFu);
-    EXPECT_EQ(b[1047], 3);         // an empty new root leaf uses 3-byte entries
+    EXPECT_EQ(b[1047], 3);  // an empty new root leaf uses 3-byte entries
     c.Reopen();
     EXPECT_EQ(c.File->TagCount(), 0);
   }
@@ -159,9 +171,9 @@ TEST(CdxLayout, NeighbouringKeysShareTheirPrefix) {
   ASSERT_EQ(U16(b, leaf + 2), 2u);
   ASSERT_EQ(b[leaf + 23], 3);
   uint32_t second = b[leaf + 27] | (b[leaf + 28] << 8) | (b[leaf + 29] << 16);
-  EXPECT_EQ(second & 0xFFFF, 2u);         // record number
-  EXPECT_EQ((second >> 16) & 0xF, 5u);    // duplicate count
-  EXPECT_EQ(second >> 20, 2u);            // trailing count
+  EXPECT_EQ(second & 0xFFFF, 2u);       // record number
+  EXPECT_EQ((second >> 16) & 0xF, 5u);  // duplicate count
+  EXPECT_EQ(second >> 20, 2u);          // trailing count
   EXPECT_EQ(std::string(&b[leaf + 507], &b[leaf + 512]), "SMITH");
   EXPECT_EQ(std::string(&b[leaf + 504], &b[leaf + 507]), "ERS");
   EXPECT_EQ(U16(b, leaf + 12), 488u - 6 - 5 - 3);
@@ -254,7 +266,8 @@ TEST(CdxBuild, UniqueTagKeepsTheFirstRecordOfAKey) {
 
 TEST(CdxFile, ReplacedTagLeavesBlocksThatReindexRemoves) {
   TCdx c;
-  for (int i = 0; i < 300; ++i) c.Table.Records.push_back({"N" + std::to_string(i * 7 % 300), 1.0 * i});
+  for (int i = 0; i < 300; ++i)
+    c.Table.Records.push_back({"N" + std::to_string(i * 7 % 300), 1.0 * i});
   c.Open();
   c.File->CreateTag("NAME", "NAME", "", false, false);
   c.File->CreateTag("NUM", "NUM", "", false, false);
@@ -358,8 +371,14 @@ TEST(CdxErrors, DamagedFilesAreReportedWithFileAndOffset) {
   uint32_t header = base.File->FindCdxTag("NAME")->HeaderOffset();
   uint32_t root = base.Root("NAME");
   uint32_t leaf = base.FirstLeaf("NAME");
-  auto put16 = [](std::vector<uint8_t>& b, size_t o, uint32_t v) { b[o] = v & 0xFF; b[o + 1] = v >> 8; };
-  auto put32 = [&](std::vector<uint8_t>& b, size_t o, uint32_t v) { put16(b, o, v); put16(b, o + 2, v >> 16); };
+  auto put16 = [](std::vector<uint8_t>& b, size_t o, uint32_t v) {
+    b[o] = v & 0xFF;
+    b[o + 1] = v >> 8;
+  };
+  auto put32 = [&](std::vector<uint8_t>& b, size_t o, uint32_t v) {
+    put16(b, o, v);
+    put16(b, o + 2, v >> 16);
+  };
   struct TCase {
     const char* What;
     std::function<void(std::vector<uint8_t>&)> Damage;
@@ -373,7 +392,11 @@ TEST(CdxErrors, DamagedFilesAreReportedWithFileAndOffset) {
       {"child beyond the file", [&](auto& b) { b[root + 12 + 10 + 4] = 0x7F; }, root},
       {"leaf attributes", [&](auto& b) { put16(b, leaf, 9); }, leaf},
       {"leaf counts exceed the key", [&](auto& b) { b[leaf + 23] = 1; }, leaf},
-      {"child offset zero", [&](auto& b) { for (int i = 0; i < 10; ++i) put32(b, root + 12 + i * 18 + 14, 0); }, root},
+      {"child offset zero",
+       [&](auto& b) {
+         for (int i = 0; i < 10; ++i) put32(b, root + 12 + i * 18 + 14, 0);
+       },
+       root},
   };
   for (const TCase& k : cases) {
     SCOPED_TRACE(k.What);
@@ -400,8 +423,9 @@ TEST(CdxErrors, GeneralCollationIsRefused) {
   uint32_t h = c.File->FindCdxTag("NAME")->HeaderOffset();
   std::memcpy(&b[h + 494], "GENERAL", 8);
   b[h + 15] = 2;
-  EXPECT_EQ(Message([&] { c.Open(b); }),
-            "Index tag NAME in /data/URUREN.CDX uses the GENERAL collation, which is not supported");
+  EXPECT_EQ(
+      Message([&] { c.Open(b); }),
+      "Index tag NAME in /data/URUREN.CDX uses the GENERAL collation, which is not supported");
 }
 
 TEST(CdxErrors, FailedBuildKeepsTheReplacedTag) {
@@ -420,4 +444,26 @@ TEST(CdxErrors, FailedBuildKeepsTheReplacedTag) {
   ASSERT_EQ(c.File->TagCount(), 1);
   EXPECT_EQ(c.File->Tag(0)->KeyExpression(), "NAME");
   EXPECT_EQ(c.Walk("NAME"), (std::vector<uint32_t>{1, 2, 3}));
+}
+
+TEST(CdxFile, ManyTagsSplitTheDirectory) {
+  TCdx c;
+  c.AddNames({"B", "A"});
+  c.Open();
+  for (int i = 0; i < 200; ++i)
+    c.File->CreateTag("t" + std::to_string(i), "NAME", "", false, i % 2);
+  uint32_t dirRoot = U32(c.Bytes(), 0);
+  EXPECT_EQ(U16(c.Bytes(), dirRoot), 1u);  // the directory root is now an interior node
+  c.Reopen();
+  ASSERT_EQ(c.File->TagCount(), 200);
+  EXPECT_EQ(c.File->Tag(0)->Name(), "T0");
+  EXPECT_EQ(c.File->Tag(1)->Name(), "T1");
+  EXPECT_EQ(c.File->Tag(2)->Name(), "T10");
+  EXPECT_EQ(c.File->Tag(3)->Name(), "T100");
+  EXPECT_EQ(c.Walk("t199"), (std::vector<uint32_t>{1, 2}));
+  EXPECT_EQ(c.Walk("T198"), (std::vector<uint32_t>{2, 1}));
+  c.File->Reindex();
+  c.Reopen();
+  EXPECT_EQ(c.File->TagCount(), 200);
+  EXPECT_EQ(c.Walk("T199"), (std::vector<uint32_t>{1, 2}));
 }

@@ -29,7 +29,7 @@ class TMemTable : public hb::TIndexKeySource {
   std::map<std::string, TFn> Expressions;
   int StatusCalls = 0;
   std::string Path;  // table file path, for the own-index flag
-  int Marked = 0;     // calls of MarkOwnIndex
+  int Marked = 0;    // calls of MarkOwnIndex
 
   static hb::TIndexValue Text(const std::string& s) {
     hb::TIndexValue v;

@@ -20,7 +20,9 @@ using hbtest::TMemTable;
 
 namespace {
 
-std::string Pad(const std::string& s, size_t n) { return (s + std::string(n, ' ')).substr(0, n); }
+std::string Pad(const std::string& s, size_t n) {
+  return (s + std::string(n, ' ')).substr(0, n);
+}
 
 using TEntry = std::pair<std::string, uint32_t>;
 
@@ -40,9 +42,9 @@ struct TTagSpec {
 // The tags of the random table: character, numeric and date keys, FOR expressions, unique
 // and descending tags, and keys of the longest length a tag can have.
 const TTagSpec kTags[] = {
-    {"NAME", "NAME", "", false, false},     {"NUMD", "NUM", "", false, true},
+    {"NAME", "NAME", "", false, false},         {"NUMD", "NUM", "", false, true},
     {"DATEP", "DATE", "NUM > 0", false, false}, {"UNAME", "NAME", "", true, false},
-    {"LONGK", "LONG", "", false, false},    {"UNUMD", "NUM", "NUM > 0", true, true},
+    {"LONGK", "LONG", "", false, false},        {"UNUMD", "NUM", "NUM > 0", true, true},
 };
 
 // Checks the tree of a tag as another reader would see it: the sibling links of every
@@ -73,7 +75,8 @@ void CheckTree(std::vector<uint8_t>& bytes, TCdxTag& tag) {
           const TCdxEntry& hi = child.Entries.back();
           const TCdxEntry& lo = child.Entries.front();
           EXPECT_GE(CompareKeyEntries(e.Key, e.RecNo, hi.Key, hi.RecNo), 0);
-          if (prevHigh) EXPECT_LT(CompareKeyEntries(prevHigh->first, prevHigh->second, lo.Key, lo.RecNo), 0);
+          if (prevHigh)
+            EXPECT_LT(CompareKeyEntries(prevHigh->first, prevHigh->second, lo.Key, lo.RecNo), 0);
         }
         prevHigh = TEntry{e.Key, e.RecNo};
         below.push_back(e.Child);
@@ -95,13 +98,17 @@ class TRandomTable {
   std::map<std::string, std::set<TEntry, TEntryLess>> UniqueModel;
 
   explicit TRandomTable(unsigned seed) : Rng(seed) {
-    Table.Expressions["NAME"] = [](const TMemRecord& r) { return TMemTable::Text(Pad(r.Name, 10)); };
+    Table.Expressions["NAME"] = [](const TMemRecord& r) {
+      return TMemTable::Text(Pad(r.Name, 10));
+    };
     Table.Expressions["LONG"] = [](const TMemRecord& r) {
       return TMemTable::Text(Pad(r.Name, 200) + "#" + std::string(38, 'x'));
     };
     Table.Expressions["NUM"] = [](const TMemRecord& r) { return TMemTable::Number(r.Num); };
     Table.Expressions["DATE"] = [](const TMemRecord& r) { return TMemTable::Number(r.Date, true); };
-    Table.Expressions["NUM > 0"] = [](const TMemRecord& r) { return TMemTable::Logical(r.Num > 0); };
+    Table.Expressions["NUM > 0"] = [](const TMemRecord& r) {
+      return TMemTable::Logical(r.Num > 0);
+    };
   }
 
   std::string RandomName() {
@@ -124,9 +131,9 @@ class TRandomTable {
   std::optional<TEntry> KeyOf(const TTagSpec& t, const TMemRecord& r, uint32_t recNo) {
     if (std::string(t.For) == "NUM > 0" && !(r.Num > 0)) return std::nullopt;
     TIndexValue v = Table.Expressions[t.Key](r);
-    TIndexKeyData k = v.Kind == TIndexValueKind::Text     ? TIndexKeyData::FromText(v.Text)
+    TIndexKeyData k = v.Kind == TIndexValueKind::Text   ? TIndexKeyData::FromText(v.Text)
                       : v.Kind == TIndexValueKind::Date ? TIndexKeyData::FromDate(v.Number)
-                                                          : TIndexKeyData::FromNumber(v.Number);
+                                                        : TIndexKeyData::FromNumber(v.Number);
     return TEntry{k.Key, recNo};
   }
 
@@ -279,7 +286,8 @@ TEST(CdxProperty, MillionKeysBuildAndWalk) {
   table.Expressions["NUM"] = [](const TMemRecord& r) { return TMemTable::Number(r.Num); };
   const uint32_t n = 1000000;
   table.Records.resize(n);
-  for (uint32_t i = 0; i < n; ++i) table.Records[i].Num = static_cast<double>((i * 7919ull) % n) - 500000;
+  for (uint32_t i = 0; i < n; ++i)
+    table.Records[i].Num = static_cast<double>((i * 7919ull) % n) - 500000;
   TCdxFile file(std::make_unique<TMemoryIndexStorage>("/data/BIG.CDX"), &table);
   file.CreateTag("NUM", "NUM", "", false, false);
   TIndexTag* t = file.FindTag("NUM");
@@ -295,7 +303,7 @@ TEST(CdxProperty, MillionKeysBuildAndWalk) {
   EXPECT_EQ(count, n);
   EXPECT_TRUE(ordered);
   auto where = std::find_if(table.Records.begin(), table.Records.end(),
-                           [](const TMemRecord& r) { return r.Num == 123; });
+                            [](const TMemRecord& r) { return r.Num == 123; });
   EXPECT_EQ(t->Seek(TIndexKeyData::FromNumber(123), false), where - table.Records.begin() + 1);
   EXPECT_EQ(t->Seek(TIndexKeyData::FromNumber(123.5), false), 0u);
 }

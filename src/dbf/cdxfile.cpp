@@ -283,6 +283,12 @@ void TCdxFile::UnlockIndex() {
     storage_->UnlockRegion(lockRegion_.Offset, lockRegion_.Length);
 }
 
+void TCdxFile::Rename(const std::string& newPath) {
+  directory_->ReleasePath();
+  for (auto& t : tags_) t->ReleasePath();
+  storage_->Rename(newPath);
+}
+
 void TCdxFile::Flush() {
   directory_->ReleasePath();
   for (auto& t : tags_) t->ReleasePath();

@@ -66,6 +66,9 @@ class TCdxFile : public TIndexFile {
   // Removes a tag; removing the last one rebuilds the file as an empty directory.
   void DeleteTag(const std::string& name);
 
+  // Renames the file (with its table); the file stays open.
+  void Rename(const std::string& newPath);
+
   // The change counter at offset 8 of the file.
   uint32_t ChangeCounter() const;
 

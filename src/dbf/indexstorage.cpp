@@ -36,6 +36,7 @@ void TMemoryIndexStorage::UnlockRegion(int64_t, int64_t) {
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace hb {
 
@@ -108,6 +109,12 @@ void TFileIndexStorage::UnlockRegion(int64_t offset, int64_t length) {
   fl.l_start = offset;
   fl.l_len = length;
   if (::fcntl(fd_, F_OFD_SETLK, &fl) != 0) RaiseIndexError("Error in Unlock of file %s", {path_});
+}
+
+void TFileIndexStorage::Rename(const std::string& newPath) {
+  if (::rename(path_.c_str(), newPath.c_str()) != 0)
+    RaiseIndexError("Error on Rename of file %s", {path_});
+  path_ = newPath;
 }
 
 }  // namespace hb

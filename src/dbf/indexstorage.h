@@ -29,6 +29,9 @@ class TIndexStorage {
   // One attempt at a byte-range lock; true when taken.
   virtual bool TryLockRegion(int64_t offset, int64_t length) = 0;
   virtual void UnlockRegion(int64_t offset, int64_t length) = 0;
+
+  // Gives the file a new name; the handle stays open.
+  virtual void Rename(const std::string& newPath) = 0;
 };
 
 // An index file held in memory (tests, scratch indexes). Lock attempts succeed unless
@@ -47,6 +50,7 @@ class TMemoryIndexStorage : public TIndexStorage {
   void Flush() override {}
   bool TryLockRegion(int64_t offset, int64_t length) override;
   void UnlockRegion(int64_t offset, int64_t length) override;
+  void Rename(const std::string& newPath) override { path_ = newPath; }
 
   std::vector<uint8_t>& Bytes() { return bytes_; }
   bool LockRefused = false;
@@ -75,6 +79,7 @@ class TFileIndexStorage : public TIndexStorage {
   void Flush() override;
   bool TryLockRegion(int64_t offset, int64_t length) override;
   void UnlockRegion(int64_t offset, int64_t length) override;
+  void Rename(const std::string& newPath) override;
 
  private:
   std::string path_;

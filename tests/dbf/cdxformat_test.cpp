@@ -327,7 +327,10 @@ TEST(CdxFile, OnDiskRoundTrip) {
     f->UnlockIndex();
     f->Flush();
   }
-  auto f = TCdxFile::Open(path, false, false, &c.Table);
+  std::string renamed = dir.filePath("URNEW.CDX").toStdString();
+  TCdxFile::Open(path, false, true, &c.Table)->Rename(renamed);
+  auto f = TCdxFile::Open(renamed, false, false, &c.Table);
+  EXPECT_EQ(f->Path(), renamed);
   TIndexTag* t = f->FindTag("name");
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(t->First(), 2u);

@@ -161,6 +161,39 @@ TEST_F(DataSetTest, EventsComeInTheFrameworkOrder) {
   }
 }
 
+// A Before handler that raises stops the operation and leaves the dataset as it was.
+TEST_F(DataSetTest, RaisingBeforeHandlersStopTheOperation) {
+  auto refuse = [](TDataSet&) { throw EDatabaseError("geweigerd"); };
+  t.BeforePost = refuse;
+  t.Edit();
+  t.FieldByName("NAAM")->SetAsString("Anna");
+  ExpectDbError([&] { t.Post(); }, "geweigerd");
+  EXPECT_EQ(t.State(), TDataSetState::dsEdit);
+  EXPECT_EQ(Naam(), "Anna");
+  ExpectDbError([&] { t.Next(); }, "geweigerd");  // leaving posts the changed record
+  EXPECT_EQ(t.State(), TDataSetState::dsEdit);
+  t.Cancel();
+  EXPECT_EQ(Naam(), "Ann");
+  t.BeforeDelete = refuse;
+  ExpectDbError([&] { t.Delete(); }, "geweigerd");
+  EXPECT_EQ(t.RecordCount(), 5);
+  t.BeforeInsert = refuse;
+  ExpectDbError([&] { t.Append(); }, "geweigerd");
+  EXPECT_EQ(t.State(), TDataSetState::dsBrowse);
+  t.BeforeInsert = nullptr;
+  t.OnNewRecord = refuse;
+  ExpectDbError([&] { t.Insert(); }, "geweigerd");
+  EXPECT_EQ(t.State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(Naam(), "Ann");
+  t.BeforeEdit = refuse;
+  ExpectDbError([&] { t.Edit(); }, "geweigerd");
+  EXPECT_EQ(t.State(), TDataSetState::dsBrowse);
+  t.BeforeOpen = refuse;
+  t.Close();
+  ExpectDbError([&] { t.Open(); }, "geweigerd");
+  EXPECT_FALSE(t.Active());
+}
+
 TEST_F(DataSetTest, EditPostAndCancel) {
   t.Next();
   t.Edit();

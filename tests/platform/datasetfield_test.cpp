@@ -224,7 +224,9 @@ TEST(MomentText, ConvertsBothWays) {
   for (const Case& c : cases) {
     double m = -1;
     EXPECT_EQ(TextToMoment(c.text, m), c.ok) << c.text;
-    if (c.ok) EXPECT_DOUBLE_EQ(m, c.moment) << c.text;
+    if (c.ok) {
+      EXPECT_DOUBLE_EQ(m, c.moment) << c.text;
+    }
   }
   EXPECT_EQ(MomentToText(45657.75, TFieldType::ftDateTime), "31-12-2024 18:00:00");
   EXPECT_EQ(MomentToText(45657.75, TFieldType::ftTime), "18:00:00");

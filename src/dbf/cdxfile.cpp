@@ -244,7 +244,33 @@ void TCdxFile::Reindex() {
   if (locked) storage_->UnlockRegion(0, kWhole);
 }
 
+void TCdxFile::RefreshIfChanged() {
+  if (!storage_->Shared() || refreshing_ || storage_->Size() <= kCdxBlock) return;
+  uint8_t b[4];
+  storage_->ReadAt(8, b, sizeof b);
+  uint32_t counter = b[0] | (b[1] << 8) | (b[2] << 16) | (uint32_t(b[3]) << 24);
+  if (counter == ChangeCounter()) return;
+  refreshing_ = true;
+  try {
+    SyncAllocation();
+    directory_->ReleasePath();
+    directory_->ReadHeader();
+    for (const TIndexKeyData& k : directory_->AllKeys()) {
+      if (TCdxTag* t = FindCdxTag(k.Key)) {
+        t->ReleasePath();
+        t->SetHeaderOffset(k.RecNo);
+        t->ReadHeader();
+      }
+    }
+  } catch (...) {
+    refreshing_ = false;
+    throw;
+  }
+  refreshing_ = false;
+}
+
 void TCdxFile::RecordAppended(uint32_t recNo) {
+  RefreshIfChanged();
   SyncAllocation();
   bool changed = false;
   for (auto& t : tags_) changed |= t->UpdateAfterAppend(recNo);
@@ -252,6 +278,7 @@ void TCdxFile::RecordAppended(uint32_t recNo) {
 }
 
 void TCdxFile::RecordRewritten(uint32_t recNo) {
+  RefreshIfChanged();
   SyncAllocation();
   bool changed = false;
   for (auto& t : tags_) changed |= t->UpdateAfterRewrite(recNo);

@@ -69,6 +69,11 @@ class TCdxFile : public TIndexFile {
   // Renames the file (with its table); the file stays open.
   void Rename(const std::string& newPath);
 
+  // For a file open shared: when the change counter on disk differs from the one last
+  // seen, another handle changed the file, so the directory and the tag headers (roots
+  // that a split may have moved, headers that a reindex rewrote) are read again.
+  void RefreshIfChanged();
+
   // The change counter at offset 8 of the file.
   uint32_t ChangeCounter() const;
 
@@ -99,6 +104,7 @@ class TCdxFile : public TIndexFile {
   TIndexLockRegion lockRegion_;
   int lockCount_ = 0;
   int lockWaitMs_ = kLockWaitMs;
+  bool refreshing_ = false;
 };
 
 }  // namespace hb

@@ -201,6 +201,7 @@ void TCdxTag::ReleasePath() {
 
 void TCdxTag::LoadRoot() {
   ReleasePath();
+  if (!directory_) file_.RefreshIfChanged();
   path_.push_back(ReadNode(header_.Root, 0));
 }
 
@@ -373,7 +374,7 @@ uint32_t TCdxTag::Result(bool on) {
 
 uint32_t TCdxTag::First() {
   bool on;
-  if (!Descending()) {
+  if (Descending() == flip_) {
     if (rangeSet_ && !low_.empty()) {
       Descend([](const TCdxEntry& e, const TIndexKeyData& t, bool) { return LowerKey(e, t); },
               TIndexKeyData(low_, type_), false, true);
@@ -422,15 +423,15 @@ uint32_t TCdxTag::First() {
 
 uint32_t TCdxTag::Last() {
   // Last in tag order is first in the reversed order.
-  header_.Descending = !header_.Descending;
+  flip_ = true;
   uint32_t r;
   try {
     r = First();
   } catch (...) {
-    header_.Descending = !header_.Descending;
+    flip_ = false;
     throw;
   }
-  header_.Descending = !header_.Descending;
+  flip_ = false;
   return r;
 }
 
@@ -601,6 +602,7 @@ void TCdxTag::SplitNode(int level) {
       run += size;
       ++k;
     }
+    if (n < 2) return;  // one key always fits a leaf; nothing to split
     k = std::clamp(k, 1, n - 1);
     auto fits = [&](int from, int to) {
       std::vector<TCdxEntry> part(entries.begin() + from, entries.begin() + to);

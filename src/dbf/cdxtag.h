@@ -140,6 +140,7 @@ class TCdxTag : public TIndexTag {
   bool eof_ = false;
   TIndexKeyData current_;
 
+  bool flip_ = false;  // First works as Last
   bool rangeSet_ = false;
   bool partialHigh_ = false;
   std::string low_, high_;

@@ -470,3 +470,28 @@ TEST(CdxFile, ManyTagsSplitTheDirectory) {
   EXPECT_EQ(c.File->TagCount(), 200);
   EXPECT_EQ(c.Walk("T199"), (std::vector<uint32_t>{1, 2}));
 }
+
+TEST(CdxFile, SharedHandleSeesRootSplitsAndReindexOfAnother) {
+  QTemporaryDir dir;
+  std::string path = dir.filePath("SHARED.CDX").toStdString();
+  TCdx c;
+  c.AddNames({"M"});
+  auto writer = TCdxFile::OpenOrCreate(path, true, &c.Table);
+  writer->CreateTag("NAME", "NAME", "", false, false);
+  auto reader = TCdxFile::Open(path, true, false, &c.Table);
+  TIndexTag* t = reader->FindTag("NAME");
+  EXPECT_EQ(t->First(), 1u);
+  for (int i = 0; i < 500; ++i) {  // enough keys to split the root leaf of the writer
+    writer->LockIndex();
+    c.Table.Append(*writer, TMemRecord{"K" + std::to_string(i)});
+    writer->UnlockIndex();
+  }
+  uint32_t count = 0;
+  for (uint32_t r = t->First(); r; r = t->Next()) ++count;
+  EXPECT_EQ(count, 501u);
+  writer->Reindex();
+  count = 0;
+  for (uint32_t r = t->Last(); r; r = t->Prev()) ++count;
+  EXPECT_EQ(count, 501u);
+  EXPECT_EQ(t->Seek(TIndexKeyData::FromText("M"), false), 1u);
+}

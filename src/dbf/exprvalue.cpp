@@ -1,9 +1,12 @@
 #include "dbf/exprvalue.h"
 
 #include <QString>
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
+
+#include "platform/codepage.h"
 
 namespace hb {
 
@@ -50,69 +53,13 @@ std::string_view TrimBlanks(std::string_view s) {
   return TrimRightBlanks(TrimLeftBlanks(s));
 }
 
-// Windows-1252 case pairs outside ASCII: à..þ / À..Þ (not ÷ / ×), š Š, œ Œ, ž Ž, ÿ Ÿ.
-unsigned char UpperByte(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return c - 32;
-  if (c < 0x80) return c;
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
-  switch (c) {
-    case 0x9A:
-      return 0x8A;
-    case 0x9C:
-      return 0x8C;
-    case 0x9E:
-      return 0x8E;
-    case 0xFF:
-      return 0x9F;
-    default:
-      return c;
-  }
-}
+unsigned char UpperByte(unsigned char c) { return AnsiUpperByte(c); }
+unsigned char LowerByte(unsigned char c) { return AnsiLowerByte(c); }
 
-unsigned char LowerByte(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return c + 32;
-  if (c < 0x80) return c;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-  switch (c) {
-    case 0x8A:
-      return 0x9A;
-    case 0x8C:
-      return 0x9C;
-    case 0x8E:
-      return 0x9E;
-    case 0x9F:
-      return 0xFF;
-    default:
-      return c;
-  }
-}
-
-void UpperInPlace(std::string& s) {
-  for (char& c : s) c = static_cast<char>(UpperByte(static_cast<unsigned char>(c)));
-}
-
-void LowerInPlace(std::string& s) {
-  for (char& c : s) c = static_cast<char>(LowerByte(static_cast<unsigned char>(c)));
-}
+void UpperInPlace(std::string& s) { AnsiUpperInPlace(s); }
+void LowerInPlace(std::string& s) { AnsiLowerInPlace(s); }
 
 namespace {
-
-// Windows-1252 bytes 0x80..0x9F as Unicode; the rest is Latin-1. Undefined bytes map to
-// the C1 control of the same value.
-const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString FromCp1252(std::string_view s) {
-  QString out(static_cast<qsizetype>(s.size()), Qt::Uninitialized);
-  QChar* d = out.data();
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    auto c = static_cast<unsigned char>(s[i]);
-    d[i] = (c >= 0x80 && c < 0xA0) ? QChar(kCp1252High[c - 0x80]) : QChar(c);
-  }
-  return out;
-}
 
 bool MatchesPattern(std::string_view text, std::string_view pattern,
                     const TExpCompareOptions& options) {
@@ -136,7 +83,7 @@ bool MatchesPattern(std::string_view text, std::string_view pattern,
 
 int LocaleCompare(std::string_view a, std::string_view b) {
   if (a == b) return 0;
-  const int r = QString::localeAwareCompare(FromCp1252(a), FromCp1252(b));
+  const int r = QString::localeAwareCompare(AnsiToQString(a), AnsiToQString(b));
   if (r != 0) return r < 0 ? -1 : 1;
   return a < b ? -1 : 1;
 }

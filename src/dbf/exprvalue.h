@@ -105,7 +105,8 @@ std::string_view TrimLeftBlanks(std::string_view s);
 std::string_view TrimRightBlanks(std::string_view s);
 std::string_view TrimBlanks(std::string_view s);
 
-// Upper and lower case of Windows-1252 text.
+// Upper and lower case of Windows-1252 text by the fixed table of the code pages, so that
+// index keys are the same on every machine.
 void UpperInPlace(std::string& s);
 void LowerInPlace(std::string& s);
 unsigned char UpperByte(unsigned char c);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "dbf/indexdiskstorage.h"
 #include "dbf/indexerror.h"
 
 namespace hb {
@@ -62,7 +63,7 @@ TCdxFile::TCdxFile(std::unique_ptr<TIndexStorage> storage, TIndexKeySource* sour
   int64_t size = storage_->Size();
   alloc_ = RoundUp(size);
   if (size <= kCdxBlock) {
-    WriteEmptyDirectory();
+    WriteEmptyDirectory(false);
   } else {
     OpenDirectory();
   }
@@ -84,12 +85,12 @@ TCdxFile::~TCdxFile() {
 std::unique_ptr<TCdxFile> TCdxFile::Open(const std::string& path, bool shared, bool readWrite,
                                          TIndexKeySource* source) {
   return std::make_unique<TCdxFile>(
-      std::make_unique<TFileIndexStorage>(path, shared, readWrite, false), source);
+      std::make_unique<TDiskIndexStorage>(path, shared, readWrite, false), source);
 }
 
 std::unique_ptr<TCdxFile> TCdxFile::OpenOrCreate(const std::string& path, bool shared,
                                                  TIndexKeySource* source) {
-  return std::make_unique<TCdxFile>(std::make_unique<TFileIndexStorage>(path, shared, true, true),
+  return std::make_unique<TCdxFile>(std::make_unique<TDiskIndexStorage>(path, shared, true, true),
                                     source);
 }
 
@@ -152,8 +153,10 @@ void TCdxFile::OpenDirectory() {
   tags_ = std::move(tags);
 }
 
-void TCdxFile::WriteEmptyDirectory() {
-  storage_->Truncate(0);
+void TCdxFile::WriteEmptyDirectory(bool truncate) {
+  // A file of 512 bytes or less is overwritten by the new directory; a file with tags is
+  // cut to nothing first (callers hold the whole-file lock then).
+  if (truncate) storage_->Truncate(0);
   alloc_ = 0;
   directory_ = std::make_unique<TCdxTag>(*this, std::string(), 0, true);
   directory_->BuildEmptyDirectory();
@@ -205,10 +208,12 @@ void TCdxFile::DeleteTag(const std::string& name) {
   TCdxTag* tag = FindCdxTag(name);
   if (!tag) RaiseIndexError("Cannot find index tag %s", {name});
   if (tags_.size() == 1) {
-    uint32_t counter = ChangeCounter();
-    tags_.clear();
-    WriteEmptyDirectory();
-    directory_->AddToCounter(counter);
+    WithWholeFile([&] {
+      uint32_t counter = ChangeCounter();
+      tags_.clear();
+      WriteEmptyDirectory(true);
+      directory_->AddToCounter(counter);
+    });
     return;
   }
   directory_->Delete(TIndexKeyData::FromText(tag->Name(), kCdxDirKeyLength, tag->HeaderOffset()));
@@ -216,7 +221,7 @@ void TCdxFile::DeleteTag(const std::string& name) {
   BumpCounter();
 }
 
-void TCdxFile::Reindex() {
+void TCdxFile::WithWholeFile(const std::function<void()>& work) {
   const int64_t kWhole = 0x7FFFFFFF;
   bool locked = false;
   if (storage_->Shared()) {
@@ -224,6 +229,16 @@ void TCdxFile::Reindex() {
     locked = true;
   }
   try {
+    work();
+  } catch (...) {
+    if (locked) storage_->UnlockRegion(0, kWhole);
+    throw;
+  }
+  if (locked) storage_->UnlockRegion(0, kWhole);
+}
+
+void TCdxFile::Reindex() {
+  WithWholeFile([&] {
     struct TSpec {
       std::string Name, Key, For;
       bool Unique, Descending;
@@ -234,14 +249,10 @@ void TCdxFile::Reindex() {
           {t->Name(), t->KeyExpression(), t->ForExpression(), t->Unique(), t->Descending()});
     uint32_t counter = ChangeCounter();
     tags_.clear();
-    WriteEmptyDirectory();
+    WriteEmptyDirectory(true);
     for (const TSpec& s : specs) CreateTag(s.Name, s.Key, s.For, s.Unique, s.Descending);
     directory_->AddToCounter(counter + static_cast<uint32_t>(specs.size()));
-  } catch (...) {
-    if (locked) storage_->UnlockRegion(0, kWhole);
-    throw;
-  }
-  if (locked) storage_->UnlockRegion(0, kWhole);
+  });
 }
 
 void TCdxFile::RefreshIfChanged() {

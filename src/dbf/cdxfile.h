@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -89,7 +90,8 @@ class TCdxFile : public TIndexFile {
 
  private:
   void OpenDirectory();
-  void WriteEmptyDirectory();
+  void WriteEmptyDirectory(bool truncate);
+  void WithWholeFile(const std::function<void()>& work);
   void BumpCounter();
   void SyncAllocation();
   void RebuildAll(const std::vector<std::unique_ptr<TCdxTag>>& former);

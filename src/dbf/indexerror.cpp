@@ -1,6 +1,6 @@
 #include "dbf/indexerror.h"
 
-#include <stdexcept>
+#include "dbf/dbfcommon.h"
 
 namespace hb {
 
@@ -19,12 +19,12 @@ std::string FormatIndexMessage(const char* format, std::initializer_list<std::st
 }
 
 void RaiseIndexError(const char* format, std::initializer_list<std::string> args) {
-  throw std::runtime_error(FormatIndexMessage(format, args));
+  throw EDbfError(FormatIndexMessage(format, args));
 }
 
 void RaiseIndexCorrupt(const std::string& path, int64_t offset, const std::string& what) {
-  throw std::runtime_error(FormatIndexMessage("Index file %s is corrupted", {path}) + " (offset " +
-                           std::to_string(offset) + ": " + what + ")");
+  throw EDbfError(FormatIndexMessage("Index file %s is corrupted", {path}) + " (offset " +
+                  std::to_string(offset) + ": " + what + ")");
 }
 
 }  // namespace hb

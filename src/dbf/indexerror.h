@@ -14,7 +14,7 @@ namespace hb {
 // Replaces each "%s" and "%d" of format by the next argument.
 std::string FormatIndexMessage(const char* format, std::initializer_list<std::string> args);
 
-// Raises the engine's error with the formatted message.
+// Raises the engine's error (EDbfError) with the formatted message.
 [[noreturn]] void RaiseIndexError(const char* format, std::initializer_list<std::string> args = {});
 
 // Raises "Index file %s is corrupted" for path, followed by the offset and what was wrong,

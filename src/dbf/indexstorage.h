@@ -63,28 +63,4 @@ class TMemoryIndexStorage : public TIndexStorage {
   std::vector<uint8_t> bytes_;
 };
 
-// An index file on disk. Byte-range locks are open-file-description locks, held per handle
-// as on Windows. Raises "File %s could not be found" / "Access denied to file %s".
-class TFileIndexStorage : public TIndexStorage {
- public:
-  TFileIndexStorage(const std::string& path, bool shared, bool readWrite, bool create);
-  ~TFileIndexStorage() override;
-
-  const std::string& Path() const override { return path_; }
-  bool Shared() const override { return shared_; }
-  int64_t Size() override;
-  void ReadAt(int64_t offset, void* buffer, size_t count) override;
-  void WriteAt(int64_t offset, const void* buffer, size_t count) override;
-  void Truncate(int64_t size) override;
-  void Flush() override;
-  bool TryLockRegion(int64_t offset, int64_t length) override;
-  void UnlockRegion(int64_t offset, int64_t length) override;
-  void Rename(const std::string& newPath) override;
-
- private:
-  std::string path_;
-  bool shared_;
-  int fd_ = -1;
-};
-
 }  // namespace hb

@@ -7,6 +7,8 @@
 
 #include "cdxmemtable.h"
 #include "dbf/cdxfile.h"
+#include "dbf/dbfcommon.h"
+#include "dbf/indexdiskstorage.h"
 #include "dbf/indexkey.h"
 
 using namespace hb;
@@ -494,4 +496,23 @@ TEST(CdxFile, SharedHandleSeesRootSplitsAndReindexOfAnother) {
   for (uint32_t r = t->Last(); r; r = t->Prev()) ++count;
   EXPECT_EQ(count, 501u);
   EXPECT_EQ(t->Seek(TIndexKeyData::FromText("M"), false), 1u);
+}
+
+TEST(CdxFile, LockRegionPerProtocol) {
+  struct TCase {
+    TLockProtocol Protocol;
+    int64_t Offset, Length;
+  } cases[] = {{TLockProtocol::Default, 0x7FFFFFFD, 1},
+               {TLockProtocol::FoxLock, 0x7FFFFFFD, 1},
+               {TLockProtocol::DB4Lock, 0xEFFFFFFE, 2},
+               {TLockProtocol::ClipLock, 1000000000, 1}};
+  for (const TCase& k : cases) {
+    TIndexLockRegion r = IndexLockRegion(k.Protocol);
+    EXPECT_EQ(r.Offset, k.Offset);
+    EXPECT_EQ(r.Length, k.Length);
+  }
+  // Errors are the engine's.
+  TCdx c;
+  c.Open();
+  EXPECT_THROW(c.File->DeleteTag("NONE"), EDbfError);
 }

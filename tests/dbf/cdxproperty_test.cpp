@@ -211,6 +211,26 @@ class TRandomTable {
       ASSERT_EQ(forward.size(), want.size());
       EXPECT_TRUE(forward == want);
       EXPECT_TRUE(backward == want);
+      if (want.empty()) continue;
+      // A key range between two keys of the tag (or a prefix of one) admits exactly the
+      // keys between them, in both directions.
+      std::string a = want[Rng() % want.size()].first, b = want[Rng() % want.size()].first;
+      if (CompareKeyBytes(a, b) > 0) std::swap(a, b);
+      if (Rng() % 2 && !b.empty() && spec.Key != std::string("NUM")) b.pop_back();
+      std::vector<TEntry> inRange;
+      for (const TEntry& e : want)
+        if ((a.empty() || CompareKeyBytes(e.first, a) >= 0) &&
+            (b.empty() || CompareKeyBytes(e.first, b) <= 0))  // an empty bound is no bound
+          inRange.push_back(e);
+      TIndexKeyType type = t->KeyType();
+      t->SetRange(TIndexKeyData(a, type), TIndexKeyData(b, type));
+      std::vector<TEntry> fwd, bwd;
+      for (uint32_t r = t->First(); r; r = t->Next()) fwd.push_back({t->CurrentKey().Key, r});
+      for (uint32_t r = t->Last(); r; r = t->Prev()) bwd.push_back({t->CurrentKey().Key, r});
+      std::reverse(bwd.begin(), bwd.end());
+      t->ClearRange();
+      EXPECT_TRUE(fwd == inRange) << fwd.size() << " " << inRange.size();
+      EXPECT_TRUE(bwd == inRange) << bwd.size() << " " << inRange.size();
     }
   }
 };

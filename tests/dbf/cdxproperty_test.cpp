@@ -212,6 +212,22 @@ class TRandomTable {
       EXPECT_TRUE(forward == want);
       EXPECT_TRUE(backward == want);
       if (want.empty()) continue;
+      {
+        // Seeking a key of the tag finds its first entry in tree order; a prefix of a
+        // character key finds the first key that begins with it.
+        std::vector<TEntry> asc = want;
+        if (spec.Descending) std::reverse(asc.begin(), asc.end());
+        const std::string& key = asc[Rng() % asc.size()].first;
+        auto first = std::lower_bound(asc.begin(), asc.end(), TEntry{key, 0}, TEntryLess());
+        EXPECT_EQ(t->Seek(TIndexKeyData(key, t->KeyType()), false), first->second);
+        if (t->KeyType() == TIndexKeyType::Character && key.size() > 1) {
+          // (a search key loses its trailing spaces)
+          std::string prefix = TrimKey(key.substr(0, key.size() / 2), ' ');
+          auto p = std::lower_bound(asc.begin(), asc.end(), TEntry{prefix, 0}, TEntryLess());
+          uint32_t want = p->first == prefix || p->first.rfind(prefix, 0) == 0 ? p->second : 0;
+          EXPECT_EQ(t->Seek(TIndexKeyData(prefix, t->KeyType()), true), want);
+        }
+      }
       // A key range between two keys of the tag (or a prefix of one) admits exactly the
       // keys between them, in both directions.
       std::string a = want[Rng() % want.size()].first, b = want[Rng() % want.size()].first;

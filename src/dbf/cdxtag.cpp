@@ -306,6 +306,14 @@ bool TCdxTag::Reposition() {
   return pos_ == TPos::On && current_.Key == target.Key && current_.RecNo == target.RecNo;
 }
 
+// Every step must move strictly forward (or backward) in key and record order; anything
+// else means the links of the tree are damaged (a child reached twice, a cycle), and going
+// on could walk the same keys forever.
+void TCdxTag::CheckStep(const TIndexKeyData& from, bool forward) {
+  int c = CompareKeyEntries(current_.Key, current_.RecNo, from.Key, from.RecNo);
+  if (forward ? c <= 0 : c >= 0) RaiseCorrupt(Leaf()->Offset, "keys out of order");
+}
+
 bool TCdxTag::TreeFirst() {
   LoadRoot();
   DescendEdge(true);
@@ -332,9 +340,11 @@ bool TCdxTag::TreeNext() {
   if (pos_ == TPos::None || pos_ == TPos::BeforeFirst) return TreeFirst();
   if (pos_ == TPos::AfterLast) return false;
   if (path_.empty() && !Reposition()) return pos_ == TPos::On;
+  TIndexKeyData from = current_;
   TIndexNode* leaf = Leaf();
   if (++leaf->Current < leaf->Count() || AdvanceLeaf()) {
     TakeCurrent();
+    CheckStep(from, true);
     return true;
   }
   pos_ = TPos::AfterLast;
@@ -344,10 +354,12 @@ bool TCdxTag::TreeNext() {
 bool TCdxTag::TreePrev() {
   if (pos_ == TPos::None || pos_ == TPos::AfterLast) return TreeLast();
   if (pos_ == TPos::BeforeFirst) return false;
+  TIndexKeyData from = current_;
   if (path_.empty()) Reposition();  // on the entry, on its successor, or past the end
   TIndexNode* leaf = Leaf();
   if (--leaf->Current >= 0 || RetreatLeaf()) {
     TakeCurrent();
+    CheckStep(from, false);
     return true;
   }
   pos_ = TPos::BeforeFirst;

@@ -113,6 +113,7 @@ class TCdxTag : public TIndexTag {
   bool RetreatLeaf();
   void TakeCurrent();
   bool Reposition();
+  void CheckStep(const TIndexKeyData& from, bool forward);
   bool TreeFirst();
   bool TreeLast();
   bool TreeNext();

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstring>
+#include <random>
 
 #include "cdxmemtable.h"
 #include "dbf/cdxfile.h"
@@ -515,4 +516,40 @@ TEST(CdxFile, LockRegionPerProtocol) {
   TCdx c;
   c.Open();
   EXPECT_THROW(c.File->DeleteTag("NONE"), EDbfError);
+}
+
+TEST(CdxErrors, RandomDamageGivesTheEngineErrorOrValidKeys) {
+  TCdx base;
+  for (int i = 0; i < 600; ++i)
+    base.Table.Records.push_back({"K" + std::to_string(i * 37 % 600), 1.0 * i});
+  base.Open();
+  base.File->CreateTag("NAME", "NAME", "", false, false);
+  base.File->CreateTag("NUM", "NUM", "", true, true);
+  const std::vector<uint8_t> good = base.Bytes();
+  std::mt19937 rng(11);
+  int failures = 0;
+  for (int round = 0; round < 1500; ++round) {
+    std::vector<uint8_t> bytes = good;
+    int hits = 1 + rng() % 4;
+    for (int h = 0; h < hits; ++h) bytes[rng() % bytes.size()] = static_cast<uint8_t>(rng());
+    TCdx c;
+    c.Table.Records = base.Table.Records;
+    try {
+      c.Open(bytes);
+      for (const char* tag : {"NAME", "NUM"}) {
+        TIndexTag* t = c.File->FindTag(tag);
+        if (!t) continue;
+        size_t steps = 0;
+        for (uint32_t r = t->First(); r && steps < 5000; r = t->Next()) ++steps;
+        for (uint32_t r = t->Last(); r && steps < 10000; r = t->Prev()) ++steps;
+        t->Seek(TIndexKeyData(std::string(1, 'K'), t->KeyType()), true);
+        c.Table.Rewrite(*c.File, 1 + rng() % 600, TMemRecord{"X", 3});
+      }
+    } catch (const EDbfError&) {
+      ++failures;
+    } catch (const EDbfExpression&) {  // a damaged key expression
+      ++failures;
+    }
+  }
+  EXPECT_GT(failures, 0);
 }

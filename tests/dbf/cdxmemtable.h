@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "dbf/exprerror.h"
 #include "dbf/indexsource.h"
 
 namespace hbtest {
@@ -52,7 +53,7 @@ class TMemTable : public hb::TIndexKeySource {
 
   std::unique_ptr<hb::TIndexExpression> Compile(const std::string& text) override {
     auto it = Expressions.find(text);
-    if (it == Expressions.end()) throw std::runtime_error("There is no function for " + text);
+    if (it == Expressions.end()) throw hb::EDbfExpression("There is no function for " + text);
     struct TExpr : hb::TIndexExpression {
       TMemTable* Table;
       TFn Fn;

@@ -77,12 +77,13 @@ bool ParseStoredNumber(std::string_view s, double& value) {
 }  // namespace
 
 void TExpRecordLink::ReadField(int field, TExpValue& value) {
-  if (field < 1 || field > FieldCount() || !record_) {
+  const char* record = CurrentRecord();
+  if (field < 1 || field > FieldCount() || !record) {
     value.SetText({});
     return;
   }
   const TExpFieldDef& f = fields_[field - 1];
-  std::string_view raw(record_ + f.Offset, static_cast<std::size_t>(f.Width));
+  std::string_view raw(record + f.Offset, static_cast<std::size_t>(f.Width));
   switch (f.Type) {
     case 'C':
       value.Type = etText;

@@ -82,7 +82,10 @@ class TExpRecordLink : public TExpTableLink {
   void ReadField(int field, TExpValue& value) override;
 
   int64_t RecNo() const override { return recNo_; }
-  bool Deleted() const override { return record_ && record_[0] == '*'; }
+  bool Deleted() const override {
+    const char* record = CurrentRecord();
+    return record && record[0] == '*';
+  }
   bool Bof() const override { return bof_; }
   bool Eof() const override { return eof_; }
 
@@ -91,8 +94,11 @@ class TExpRecordLink : public TExpTableLink {
   const std::vector<TExpFieldDef>& Fields() const { return fields_; }
 
   // The buffer the fields are read from (RecordLength bytes); it stays with the caller.
+  // nullptr reads DefaultRecord again.
   void SetRecord(const char* record) { record_ = record; }
   const char* Record() const { return record_; }
+  // The record the fields are read from now.
+  const char* CurrentRecord() const { return record_ ? record_ : DefaultRecord(); }
   void SetPosition(int64_t recNo, bool bof = false, bool eof = false) {
     recNo_ = recNo;
     bof_ = bof;
@@ -102,6 +108,8 @@ class TExpRecordLink : public TExpTableLink {
  protected:
   // Text of a memo field on the current record; block is the field's stored text.
   virtual std::string ReadMemo(int field, std::string_view block) { return {}; }
+  // The record read when no buffer was set (a table's own record buffer).
+  virtual const char* DefaultRecord() const { return nullptr; }
 
  private:
   std::string alias_, path_;

@@ -43,6 +43,17 @@ bool ParseNumber(const std::string& text, double& value) {
 }
 
 std::string FormatNumber(double value, int decimals) {
+  // Halves are rounded away from zero, as the stored text would be by hand (12.25 with
+  // one decimal gives 12.3); printf alone would round the binary value to even.
+  double scale = std::pow(10.0, decimals);
+  if (decimals <= 15 && std::fabs(value * scale) < 1e15) {
+    double scaled = value * scale;
+    double r = std::round(scaled);
+    // Undo the binary error of the product (2.675 * 100 = 267.49999...).
+    if (std::fabs(scaled - r) != 0.5 && std::fabs(std::fabs(scaled - std::trunc(scaled)) - 0.5) < 1e-9)
+      r = std::trunc(scaled) + (scaled < 0 ? -1 : 1);
+    value = r / scale;
+  }
   char buf[400];
   std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
   std::string s = buf;

@@ -14,7 +14,7 @@ TDiskFile::~TDiskFile() { TDiskFile::CloseFile(); }
 void TDiskFile::OpenFile(const std::string& path, bool shared, bool readWrite) {
   std::string actual = FindFileAnyCase(path);
   if (!TOsFile::Exists(actual)) RaiseDbfError("File %s could not be found", {path});
-  CloseFile();
+  TDiskFile::CloseFile();
   if (!file_.Open(actual, shared ? TShareMode::Shared : TShareMode::Exclusive, readWrite)) {
     if (file_.LastError() == TOsError::NotFound)
       RaiseDbfError("File %s could not be found", {path});
@@ -27,7 +27,7 @@ void TDiskFile::OpenFile(const std::string& path, bool shared, bool readWrite) {
 }
 
 void TDiskFile::CreateFile(const std::string& path, bool shared) {
-  CloseFile();
+  TDiskFile::CloseFile();
   if (!file_.Create(path, shared ? TShareMode::Shared : TShareMode::Exclusive))
     RaiseDbfError("Could not create file %s", {path});
   path_ = path;

@@ -152,7 +152,8 @@ uint32_t TMemoFile::Write(uint32_t oldBlock, const std::string& text) {
       int64_t size = FileSize();
       uint32_t firstFree = static_cast<uint32_t>((size + blockSize_ - 1) / blockSize_);
       uint32_t headerBlocks = static_cast<uint32_t>((512 + blockSize_ - 1) / blockSize_);
-      position = int64_t(nextFree_) + 1 >= firstFree ? nextFree_ : firstFree;
+      uint32_t wholeBlocks = static_cast<uint32_t>(size / blockSize_);
+      position = nextFree_ >= wholeBlocks ? nextFree_ : firstFree;
       position = std::max(position, headerBlocks);
       WriteAt(int64_t(position) * blockSize_, image.data(), image.size());
       WriteNextFree(position + need);

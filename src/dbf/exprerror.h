@@ -10,11 +10,14 @@
 #include <string>
 #include <string_view>
 
+#include "dbf/dbfcommon.h"
+
 namespace hb {
 
-class EDbfExpression : public std::runtime_error {
+// A kind of the engine's error: code that catches EDbfError catches these too.
+class EDbfExpression : public EDbfError {
  public:
-  explicit EDbfExpression(const std::string& message) : std::runtime_error(message) {}
+  explicit EDbfExpression(const std::string& message) : EDbfError(message) {}
 };
 
 // "%s" and "%d" in format replaced by the arguments in order.

@@ -1,9 +1,9 @@
 #include "dbf/exprlink.h"
 
-#include <QDate>
 #include <charconv>
 #include <cstring>
 
+#include "dbf/dbffields.h"
 #include "dbf/exprnodes.h"
 
 namespace hb {
@@ -221,91 +221,18 @@ TUserDefFieldVar* TExpUserLink::FindField(std::string_view upperName) const {
   return fields_.Find(upperName);
 }
 
-namespace {
-
-std::string& ShortDateFormatRef() {
-  static std::string format = "dd-mm-yyyy";
-  return format;
-}
-
-// Reads day, month and year in the order of the short date format; the separators may be
-// any non-digits. A two-digit year falls in the hundred years around today.
-bool ParseShortDate(std::string_view text, double& julian) {
-  std::vector<int> parts;
-  std::size_t i = 0;
-  std::vector<int> widths;
-  while (i < text.size()) {
-    if (text[i] >= '0' && text[i] <= '9') {
-      int v = 0, n = 0;
-      while (i < text.size() && text[i] >= '0' && text[i] <= '9' && n < 9) {
-        v = v * 10 + (text[i] - '0');
-        ++i;
-        ++n;
-      }
-      if (i < text.size() && text[i] >= '0' && text[i] <= '9') return false;
-      parts.push_back(v);
-      widths.push_back(n);
-    } else if (text[i] == ' ' || text[i] == '-' || text[i] == '/' || text[i] == '.') {
-      ++i;
-    } else {
-      return false;
-    }
-  }
-  if (parts.size() != 3) return false;
-  // Order of the parts from the format: the first letter of each of d, m, y.
-  const std::string& format = ShortDateFormatRef();
-  std::string order;
-  for (char c : format) {
-    char l = static_cast<char>(LowerByte(static_cast<unsigned char>(c)));
-    if ((l == 'd' || l == 'm' || l == 'y') && order.find(l) == std::string::npos) order += l;
-  }
-  if (order.size() != 3) order = "dmy";
-  int day = 0, month = 0, year = 0, yearWidth = 4;
-  for (int k = 0; k < 3; ++k) {
-    if (order[k] == 'd') day = parts[k];
-    if (order[k] == 'm') month = parts[k];
-    if (order[k] == 'y') {
-      year = parts[k];
-      yearWidth = widths[k];
-    }
-  }
-  if (yearWidth <= 2) {
-    const int now = QDate::currentDate().year();
-    year += now / 100 * 100;
-    if (year < now - 50) year += 100;
-    if (year > now + 49) year -= 100;
-  }
-  const QDate date(year, month, day);
-  if (!date.isValid()) return false;
-  julian = static_cast<double>(date.toJulianDay());
-  return true;
-}
-
-}  // namespace
-
 bool StoredDateToJulian(std::string_view text, double& julian) {
-  text = TrimBlanks(text);
-  julian = 0;
-  if (text.empty() || text == "00000000") return true;
-  if (text.size() == 8 && text.find_first_not_of("0123456789") == std::string_view::npos) {
-    auto num = [&](std::size_t at, std::size_t n) {
-      int v = 0;
-      for (std::size_t k = at; k < at + n; ++k) v = v * 10 + (text[k] - '0');
-      return v;
-    };
-    const QDate date(num(0, 4), num(4, 2), num(6, 2));
-    if (!date.isValid()) return false;
-    julian = static_cast<double>(date.toJulianDay());
-    return true;
-  }
-  return ParseShortDate(text, julian);
+  int64_t day = 0;
+  const bool ok = TDbfFields::ParseDateText(std::string(text), day);
+  julian = ok ? static_cast<double>(day) : 0;
+  return ok;
 }
 
 void SetExprShortDateFormat(const std::string& format) {
-  ShortDateFormatRef() = format;
+  TDbfFields::SetShortDateFormat(format);
 }
 const std::string& ExprShortDateFormat() {
-  return ShortDateFormatRef();
+  return TDbfFields::ShortDateFormat();
 }
 
 }  // namespace hb

@@ -155,11 +155,11 @@ class TExpUserLink {
 
 // Stored date text as a julian day number, as a date field reads it: blank or "00000000"
 // is 0, eight digits are yyyymmdd, anything else is read with the short date format.
-// False when the text is no date.
+// False when the text is no date. The table files' own conversion.
 bool StoredDateToJulian(std::string_view text, double& julian);
 
-// The short date format of the engine (day, month, year letters as "dd-mm-yyyy"); the
-// program sets its own at start-up.
+// The short date format of the engine ("dd-mm-yyyy" unless the program sets another); the
+// one the table files use.
 void SetExprShortDateFormat(const std::string& format);
 const std::string& ExprShortDateFormat();
 

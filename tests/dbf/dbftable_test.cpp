@@ -575,5 +575,56 @@ TEST_F(DbfTableTest, RenameMovesMemoFile) {
   EXPECT_EQ(t.ReadText(5), "kept");
 }
 
+TEST_F(DbfTableTest, Version30BinaryFields) {
+  // I int32, Y int64 of ten-thousandths, B double, T julian day + milliseconds, C text;
+  // the 263-byte area follows the terminator.
+  QByteArray b(32 * 5 + 33 + 263, '\0');
+  auto* u = reinterpret_cast<unsigned char*>(b.data());
+  u[0] = 0x30;
+  PutLE16(u + 8, uint16_t(b.size()));
+  PutLE16(u + 10, 1 + 4 + 8 + 8 + 8 + 3);
+  const char* names[] = {"I", "Y", "B", "T", "C"};
+  int widths[] = {4, 8, 8, 8, 3};
+  for (int i = 0; i < 5; ++i) {
+    u[32 + 32 * i] = names[i][0];
+    u[32 + 32 * i + 11] = names[i][0];
+    u[32 + 32 * i + 16] = uint8_t(widths[i]);
+  }
+  u[32 * 6] = 0x0D;
+  QByteArray rec(32, '\0');
+  rec[0] = ' ';
+  PutLE32(reinterpret_cast<unsigned char*>(rec.data()) + 1, uint32_t(-7));
+  PutLE32(reinterpret_cast<unsigned char*>(rec.data()) + 5, 123456);  // 12.3456
+  double d = 2.5;
+  std::memcpy(rec.data() + 13, &d, 8);
+  PutLE32(reinterpret_cast<unsigned char*>(rec.data()) + 21, uint32_t(JulianFromDate(2020, 5, 17)));
+  PutLE32(reinterpret_cast<unsigned char*>(rec.data()) + 25, 43200000);  // noon
+  std::memcpy(rec.data() + 29, "abc", 3);
+  hbtest::WriteFile(dir.filePath("V30.DBF"), b + rec);
+  TDbfFields t;
+  t.Open(Path("V30.DBF"), false, true);
+  ASSERT_EQ(t.FieldCount(), 5);
+  EXPECT_FALSE(t.HasMemoFields());
+  t.GotoRecord(1);
+  EXPECT_EQ(t.ReadNumber(1), -7);
+  EXPECT_DOUBLE_EQ(t.ReadNumber(2), 12.3456);
+  EXPECT_DOUBLE_EQ(t.ReadNumber(3), 2.5);
+  EXPECT_EQ(t.ReadDate(4), JulianFromDate(2020, 5, 17));
+  EXPECT_DOUBLE_EQ(t.ReadNumber(4), JulianFromDate(2020, 5, 17) + 0.5);
+  EXPECT_EQ(t.ReadText(1), "-7");
+  EXPECT_EQ(t.ReadText(5), "abc");
+  t.BlankRecord();
+  EXPECT_EQ(t.ReadRaw(1), std::string(4, '\0'));
+  EXPECT_EQ(t.ReadRaw(5), "   ");
+  t.WriteNumber(1, 42);
+  t.WriteText(2, "1.5");
+  t.AppendRecord();
+  t.GotoRecord(1);
+  t.GotoRecord(2);
+  EXPECT_EQ(t.ReadNumber(1), 42);
+  EXPECT_DOUBLE_EQ(t.ReadNumber(2), 1.5);
+  EXPECT_EQ(t.ReadNumber(3), 0);
+}
+
 }  // namespace
 }  // namespace hb

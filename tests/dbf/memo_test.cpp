@@ -197,5 +197,43 @@ TEST_F(MemoTest, MemoFileNameInOtherCaseAndReservedBytes) {
   EXPECT_EQ(t.ReadText(1), "found");
 }
 
+TEST_F(MemoTest, SharedWritersAndTheMemoLock) {
+  TFoxMemoFile().CreateNew(Path("s.fpt"), "S");
+  TFoxMemoFile a, b;
+  a.OpenMemo(Path("s.fpt"), true, true);
+  b.OpenMemo(Path("s.fpt"), true, true);
+  b.SetLockRetryWait(1);
+  // Allocation reads the header under the lock: the two never share a block.
+  EXPECT_EQ(a.Write(0, "from a"), 8u);
+  EXPECT_EQ(b.Write(0, "from b"), 9u);
+  EXPECT_EQ(a.Read(9), "from b");
+  ASSERT_TRUE(a.LockRegion(0x7FFFFFFD, 1));  // a holds the memo lock
+  try {
+    b.Write(0, "blocked");
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.what()), "Can not Lock file " + Path("s.fpt"));
+  }
+  EXPECT_EQ(b.NextFreeBlock(), 10u);  // nothing was written
+  a.UnlockRegion();
+  EXPECT_EQ(b.Write(0, "free again"), 10u);
+}
+
+TEST_F(MemoTest, TableWithoutItsMemoFile) {
+  TFoxBuilder b(Path("NOMEMO"));
+  b.AddField("NOTE", 'M', 0, 10);
+  b.Finish();
+  ASSERT_TRUE(QFile::remove(dir.filePath("NOMEMO.fpt")));
+  TDbfFields t;
+  t.Open(Path("NOMEMO"), false, true);
+  t.BlankRecord();
+  try {
+    t.WriteMemo(1, "text");
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.what()), "File " + Path("NOMEMO.fpt") + " could not be found");
+  }
+}
+
 }  // namespace
 }  // namespace hb

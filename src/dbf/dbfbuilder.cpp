@@ -37,8 +37,12 @@ void TDbfBuilder::AddField(const std::string& name, char type, int decimals, int
         RaiseDbfError("Invalid %s value for field %s", {"Width", f.Name});
       f.Decimals = 0;
       break;
-    case 'D': f.Width = 8, f.Decimals = 0; break;
-    case 'L': f.Width = 1, f.Decimals = 0; break;
+    case 'D':
+      f.Width = 8, f.Decimals = 0;
+      break;
+    case 'L':
+      f.Width = 1, f.Decimals = 0;
+      break;
     default:
       if (f.Width < 1 || f.Width > 255 || f.Decimals < 0 || f.Decimals > 255)
         RaiseDbfError("Invalid %s value for field %s", {"Width", f.Name});
@@ -87,15 +91,24 @@ void TDbfBuilder::Finish() {
   }
 }
 
-std::unique_ptr<TMemoFile> TDbfBuilder::NewMemo() const { return std::make_unique<TMemoFile>(); }
-std::unique_ptr<TMemoFile> TDb4Builder::NewMemo() const { return std::make_unique<TMemo4File>(); }
-std::unique_ptr<TMemoFile> TFoxBuilder::NewMemo() const { return std::make_unique<TFoxMemoFile>(); }
+std::unique_ptr<TMemoFile> TDbfBuilder::NewMemo() const {
+  return std::make_unique<TMemoFile>();
+}
+std::unique_ptr<TMemoFile> TDb4Builder::NewMemo() const {
+  return std::make_unique<TMemo4File>();
+}
+std::unique_ptr<TMemoFile> TFoxBuilder::NewMemo() const {
+  return std::make_unique<TFoxMemoFile>();
+}
 
 std::unique_ptr<TDbfBuilder> MakeDbfBuilder(const std::string& path, TDbfTypes flavour) {
   switch (flavour) {
-    case TDbfTypes::DBaseIV: return std::make_unique<TDb4Builder>(path);
-    case TDbfTypes::FoxPro2: return std::make_unique<TFoxBuilder>(path);
-    default: return std::make_unique<TDbfBuilder>(path);
+    case TDbfTypes::DBaseIV:
+      return std::make_unique<TDb4Builder>(path);
+    case TDbfTypes::FoxPro2:
+      return std::make_unique<TFoxBuilder>(path);
+    default:
+      return std::make_unique<TDbfBuilder>(path);
   }
 }
 

@@ -26,7 +26,8 @@ class EDbfEncryption : public EDbfError {
 };
 
 std::string FormatDbfMessage(const char* format, std::initializer_list<std::string_view> args);
-[[noreturn]] void RaiseDbfError(const char* format, std::initializer_list<std::string_view> args = {});
+[[noreturn]] void RaiseDbfError(const char* format,
+                                std::initializer_list<std::string_view> args = {});
 // "File %s is damaged (offset N: what)".
 [[noreturn]] void RaiseDbfCorrupt(const std::string& path, int64_t offset, const std::string& what);
 
@@ -49,11 +50,15 @@ bool ValidDate(int year, int month, int day);
 inline uint32_t GetLE32(const unsigned char* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
-inline uint16_t GetLE16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+inline uint16_t GetLE16(const unsigned char* p) {
+  return uint16_t(p[0] | p[1] << 8);
+}
 inline void PutLE32(unsigned char* p, uint32_t v) {
   p[0] = uint8_t(v), p[1] = uint8_t(v >> 8), p[2] = uint8_t(v >> 16), p[3] = uint8_t(v >> 24);
 }
-inline void PutLE16(unsigned char* p, uint16_t v) { p[0] = uint8_t(v), p[1] = uint8_t(v >> 8); }
+inline void PutLE16(unsigned char* p, uint16_t v) {
+  p[0] = uint8_t(v), p[1] = uint8_t(v >> 8);
+}
 inline uint32_t GetBE32(const unsigned char* p) {
   return uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[0]) << 24;
 }

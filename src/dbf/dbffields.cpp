@@ -50,7 +50,8 @@ std::string FormatNumber(double value, int decimals) {
     double scaled = value * scale;
     double r = std::round(scaled);
     // Undo the binary error of the product (2.675 * 100 = 267.49999...).
-    if (std::fabs(scaled - r) != 0.5 && std::fabs(std::fabs(scaled - std::trunc(scaled)) - 0.5) < 1e-9)
+    if (std::fabs(scaled - r) != 0.5 &&
+        std::fabs(std::fabs(scaled - std::trunc(scaled)) - 0.5) < 1e-9)
       r = std::trunc(scaled) + (scaled < 0 ? -1 : 1);
     value = r / scale;
   }
@@ -62,7 +63,9 @@ std::string FormatNumber(double value, int decimals) {
   return s;
 }
 
-bool IsMemoType(char t) { return t == 'M' || t == 'B' || t == 'G'; }
+bool IsMemoType(char t) {
+  return t == 'M' || t == 'B' || t == 'G';
+}
 
 std::string& DateFormat() {
   static std::string format = "dd-mm-yyyy";
@@ -71,8 +74,12 @@ std::string& DateFormat() {
 
 }  // namespace
 
-void TDbfFields::SetShortDateFormat(const std::string& format) { DateFormat() = format; }
-const std::string& TDbfFields::ShortDateFormat() { return DateFormat(); }
+void TDbfFields::SetShortDateFormat(const std::string& format) {
+  DateFormat() = format;
+}
+const std::string& TDbfFields::ShortDateFormat() {
+  return DateFormat();
+}
 
 bool TDbfFields::ParseDateText(const std::string& text, int64_t& julian) {
   std::string t = Trim(text);
@@ -130,7 +137,8 @@ std::string TDbfFields::FieldArg(int field, const std::string& text) const {
 bool TDbfFields::Binary30(int field) const {
   if (Version() != 0x30) return false;
   char t = Def(field).Type;
-  return t == 'I' || t == 'T' || t == 'Y' || t == 'B' || ((t == 'M' || t == 'G') && Def(field).Width == 4);
+  return t == 'I' || t == 'T' || t == 'Y' || t == 'B' ||
+         ((t == 'M' || t == 'G') && Def(field).Width == 4);
 }
 
 void TDbfFields::MarkChanged(int field) {
@@ -163,11 +171,21 @@ int TDbfFields::FieldByName(const std::string& name) {
   return n;
 }
 
-int TDbfFields::FieldDecimals(int field) { return ValidField(field) ? Def(field).Decimals : 0; }
-int TDbfFields::FieldWidth(int field) { return ValidField(field) ? Def(field).Width : 0; }
-int TDbfFields::FieldOffset(int field) { return ValidField(field) ? Def(field).Offset : 0; }
-std::string TDbfFields::FieldName(int field) { return ValidField(field) ? Def(field).Name : std::string(); }
-char TDbfFields::FieldType(int field) { return ValidField(field) ? Def(field).Type : '\0'; }
+int TDbfFields::FieldDecimals(int field) {
+  return ValidField(field) ? Def(field).Decimals : 0;
+}
+int TDbfFields::FieldWidth(int field) {
+  return ValidField(field) ? Def(field).Width : 0;
+}
+int TDbfFields::FieldOffset(int field) {
+  return ValidField(field) ? Def(field).Offset : 0;
+}
+std::string TDbfFields::FieldName(int field) {
+  return ValidField(field) ? Def(field).Name : std::string();
+}
+char TDbfFields::FieldType(int field) {
+  return ValidField(field) ? Def(field).Type : '\0';
+}
 
 std::string TDbfFields::ReadRaw(int field) {
   if (!ValidField(field)) return {};
@@ -183,7 +201,8 @@ void TDbfFields::WriteRaw(int field, const std::string& bytes) {
 void TDbfFields::BlankRecord() {
   std::fill(record_.begin(), record_.end() - 1, ' ');
   for (const auto& f : fields_) {
-    if (Binary30(f.Number) || (Version() == 0x30 && (f.Type == 'I' || f.Type == 'T' || f.Type == 'Y')))
+    if (Binary30(f.Number) ||
+        (Version() == 0x30 && (f.Type == 'I' || f.Type == 'T' || f.Type == 'Y')))
       std::memset(record_.data() + f.Offset, 0, static_cast<size_t>(f.Width));
     else if (f.Type == 'N' || f.Type == 'F')
       WriteNumber(f.Number, 0);
@@ -197,7 +216,8 @@ double TDbfFields::ReadNumber(int field) {
   const auto* p = reinterpret_cast<const unsigned char*>(record_.data() + f.Offset);
   if (Binary30(field)) {
     switch (f.Type) {
-      case 'I': return static_cast<int32_t>(GetLE32(p));
+      case 'I':
+        return static_cast<int32_t>(GetLE32(p));
       case 'Y': {
         int64_t v = int64_t(uint64_t(GetLE32(p)) | uint64_t(GetLE32(p + 4)) << 32);
         return static_cast<double>(v) / 10000.0;
@@ -207,8 +227,10 @@ double TDbfFields::ReadNumber(int field) {
         std::memcpy(&d, p, 8);
         return d;
       }
-      case 'T': return static_cast<int32_t>(GetLE32(p)) + GetLE32(p + 4) / 86400000.0;
-      default: return GetLE32(p);
+      case 'T':
+        return static_cast<int32_t>(GetLE32(p)) + GetLE32(p + 4) / 86400000.0;
+      default:
+        return GetLE32(p);
     }
   }
   if (f.Type != 'N' && f.Type != 'F' && !IsMemoType(f.Type))
@@ -216,7 +238,8 @@ double TDbfFields::ReadNumber(int field) {
   std::string text = Trim(ReadRaw(field));
   if (text.empty()) return 0;
   double v = 0;
-  if (!ParseNumber(text, v)) RaiseDbfError("Invalid numeric value in field %s", {FieldArg(field, text)});
+  if (!ParseNumber(text, v))
+    RaiseDbfError("Invalid numeric value in field %s", {FieldArg(field, text)});
   return v;
 }
 
@@ -226,21 +249,27 @@ void TDbfFields::WriteNumber(int field, double value) {
   auto* p = reinterpret_cast<unsigned char*>(record_.data() + f.Offset);
   if (Binary30(field)) {
     switch (f.Type) {
-      case 'I': PutLE32(p, static_cast<uint32_t>(static_cast<int32_t>(std::llround(value)))); break;
+      case 'I':
+        PutLE32(p, static_cast<uint32_t>(static_cast<int32_t>(std::llround(value))));
+        break;
       case 'Y': {
         auto v = static_cast<uint64_t>(std::llround(value * 10000.0));
         PutLE32(p, uint32_t(v));
         PutLE32(p + 4, uint32_t(v >> 32));
         break;
       }
-      case 'B': std::memcpy(p, &value, 8); break;
+      case 'B':
+        std::memcpy(p, &value, 8);
+        break;
       case 'T': {
         double day = std::floor(value);
         PutLE32(p, static_cast<uint32_t>(static_cast<int32_t>(day)));
         PutLE32(p + 4, static_cast<uint32_t>(std::llround((value - day) * 86400000.0)));
         break;
       }
-      default: PutLE32(p, static_cast<uint32_t>(value)); break;
+      default:
+        PutLE32(p, static_cast<uint32_t>(value));
+        break;
     }
     MarkChanged(field);
     return;
@@ -258,11 +287,13 @@ int64_t TDbfFields::ReadDate(int field) {
   if (!ValidField(field)) return 0;
   const auto& f = Def(field);
   if (Version() == 0x30 && f.Type == 'T')
-    return static_cast<int32_t>(GetLE32(reinterpret_cast<const unsigned char*>(record_.data() + f.Offset)));
+    return static_cast<int32_t>(
+        GetLE32(reinterpret_cast<const unsigned char*>(record_.data() + f.Offset)));
   if (f.Type != 'D' && f.Type != 'C') RaiseDbfError("Field %s is the incorrect type", {f.Name});
   std::string text = TrimRight(ReadRaw(field));
   int64_t julian = 0;
-  if (!ParseDateText(text, julian)) RaiseDbfError("Invalid date in field %s", {FieldArg(field, text)});
+  if (!ParseDateText(text, julian))
+    RaiseDbfError("Invalid date in field %s", {FieldArg(field, text)});
   return julian;
 }
 
@@ -295,7 +326,8 @@ bool TDbfFields::ReadLogical(int field) {
 
 void TDbfFields::WriteLogical(int field, bool value) {
   if (!ValidField(field)) return;
-  if (Def(field).Type != 'L') RaiseDbfError("Invalid %s value for field %s", {"Logical", Def(field).Name});
+  if (Def(field).Type != 'L')
+    RaiseDbfError("Invalid %s value for field %s", {"Logical", Def(field).Name});
   PutField(field, value ? "T" : "F");
 }
 
@@ -321,10 +353,14 @@ std::string TDbfFields::ReadText(int field) {
         size_t j = i;
         while (j < fmt.size() && std::tolower(static_cast<unsigned char>(fmt[j])) == l) ++j;
         char buf[8];
-        if (l == 'd') std::snprintf(buf, sizeof buf, j - i >= 2 ? "%02d" : "%d", d), out += buf;
-        else if (l == 'm') std::snprintf(buf, sizeof buf, j - i >= 2 ? "%02d" : "%d", m), out += buf;
-        else if (l == 'y') std::snprintf(buf, sizeof buf, "%04d", y), out += buf;
-        else out.append(fmt, i, j - i);
+        if (l == 'd')
+          std::snprintf(buf, sizeof buf, j - i >= 2 ? "%02d" : "%d", d), out += buf;
+        else if (l == 'm')
+          std::snprintf(buf, sizeof buf, j - i >= 2 ? "%02d" : "%d", m), out += buf;
+        else if (l == 'y')
+          std::snprintf(buf, sizeof buf, "%04d", y), out += buf;
+        else
+          out.append(fmt, i, j - i);
         i = j;
       }
       return out;
@@ -335,11 +371,16 @@ std::string TDbfFields::ReadText(int field) {
       if (text.empty()) return Trim(FormatNumber(0, f.Decimals));
       return text;
     }
-    case 'L': return ReadLogical(field) ? "T" : "F";
-    case 'M': return ReadMemoText(field);
-    case 'B': return Trim(ReadRaw(field)) > "0" ? "--BINARY--" : "--binary--";
-    case 'G': return Trim(ReadRaw(field)) > "0" ? "-GENERAL--" : "-general--";
-    default: return TrimRight(ReadRaw(field));
+    case 'L':
+      return ReadLogical(field) ? "T" : "F";
+    case 'M':
+      return ReadMemoText(field);
+    case 'B':
+      return Trim(ReadRaw(field)) > "0" ? "--BINARY--" : "--binary--";
+    case 'G':
+      return Trim(ReadRaw(field)) > "0" ? "-GENERAL--" : "-general--";
+    default:
+      return TrimRight(ReadRaw(field));
   }
 }
 
@@ -349,7 +390,8 @@ void TDbfFields::WriteText(int field, const std::string& text) {
   switch (f.Type) {
     case 'D': {
       int64_t julian = 0;
-      if (!ParseDateText(text, julian)) RaiseDbfError("Invalid %s value for field %s", {"Date", f.Name});
+      if (!ParseDateText(text, julian))
+        RaiseDbfError("Invalid %s value for field %s", {"Date", f.Name});
       WriteDate(field, julian);
       return;
     }
@@ -357,7 +399,8 @@ void TDbfFields::WriteText(int field, const std::string& text) {
     case 'F': {
       std::string t = Trim(text);
       double v = 0;
-      if (!t.empty() && !ParseNumber(t, v)) RaiseDbfError("Invalid %s value for field %s", {"Number", f.Name});
+      if (!t.empty() && !ParseNumber(t, v))
+        RaiseDbfError("Invalid %s value for field %s", {"Number", f.Name});
       WriteNumber(field, v);
       return;
     }
@@ -366,14 +409,18 @@ void TDbfFields::WriteText(int field, const std::string& text) {
       if (std::strchr("TtYyJj", c)) return WriteLogical(field, true);
       if (std::strchr("FfNn", c)) return WriteLogical(field, false);
       double v = 0;
-      if (!ParseNumber(text, v)) RaiseDbfError("Invalid %s value for field %s", {"Logical", f.Name});
+      if (!ParseNumber(text, v))
+        RaiseDbfError("Invalid %s value for field %s", {"Logical", f.Name});
       return WriteLogical(field, v != 0);
     }
-    case 'M': WriteMemo(field, text); return;
+    case 'M':
+      WriteMemo(field, text);
+      return;
     default:
       if (Binary30(field)) {
         double v = 0;
-        if (!ParseNumber(text, v)) RaiseDbfError("Invalid %s value for field %s", {"Number", f.Name});
+        if (!ParseNumber(text, v))
+          RaiseDbfError("Invalid %s value for field %s", {"Number", f.Name});
         WriteNumber(field, v);
         return;
       }
@@ -463,15 +510,35 @@ void TDbfFields::WriteMemo(int field, const std::string& text) {
   SetMemoBlock(field, block);
 }
 
-int64_t TDbfFields::ReadDateByName(const std::string& n) { return ReadDate(FieldByName(n)); }
-void TDbfFields::WriteDateByName(const std::string& n, int64_t j) { WriteDate(FieldByName(n), j); }
-std::string TDbfFields::ReadRawByName(const std::string& n) { return ReadRaw(FieldByName(n)); }
-void TDbfFields::WriteRawByName(const std::string& n, const std::string& b) { WriteRaw(FieldByName(n), b); }
-bool TDbfFields::ReadLogicalByName(const std::string& n) { return ReadLogical(FieldByName(n)); }
-void TDbfFields::WriteLogicalByName(const std::string& n, bool v) { WriteLogical(FieldByName(n), v); }
-double TDbfFields::ReadNumberByName(const std::string& n) { return ReadNumber(FieldByName(n)); }
-void TDbfFields::WriteNumberByName(const std::string& n, double v) { WriteNumber(FieldByName(n), v); }
-std::string TDbfFields::ReadTextByName(const std::string& n) { return ReadText(FieldByName(n)); }
-void TDbfFields::WriteTextByName(const std::string& n, const std::string& t) { WriteText(FieldByName(n), t); }
+int64_t TDbfFields::ReadDateByName(const std::string& n) {
+  return ReadDate(FieldByName(n));
+}
+void TDbfFields::WriteDateByName(const std::string& n, int64_t j) {
+  WriteDate(FieldByName(n), j);
+}
+std::string TDbfFields::ReadRawByName(const std::string& n) {
+  return ReadRaw(FieldByName(n));
+}
+void TDbfFields::WriteRawByName(const std::string& n, const std::string& b) {
+  WriteRaw(FieldByName(n), b);
+}
+bool TDbfFields::ReadLogicalByName(const std::string& n) {
+  return ReadLogical(FieldByName(n));
+}
+void TDbfFields::WriteLogicalByName(const std::string& n, bool v) {
+  WriteLogical(FieldByName(n), v);
+}
+double TDbfFields::ReadNumberByName(const std::string& n) {
+  return ReadNumber(FieldByName(n));
+}
+void TDbfFields::WriteNumberByName(const std::string& n, double v) {
+  WriteNumber(FieldByName(n), v);
+}
+std::string TDbfFields::ReadTextByName(const std::string& n) {
+  return ReadText(FieldByName(n));
+}
+void TDbfFields::WriteTextByName(const std::string& n, const std::string& t) {
+  WriteText(FieldByName(n), t);
+}
 
 }  // namespace hb

@@ -40,21 +40,29 @@ struct TRegion {
 
 TRegion TableRegion(TLockProtocol p) {
   switch (p) {
-    case TLockProtocol::DB4Lock: return {0x40000000, 0xB0000000};
-    case TLockProtocol::ClipLock: return {1000000000, 1000000000};
-    default: return {0x40000000, 0x3FFFFFFF};
+    case TLockProtocol::DB4Lock:
+      return {0x40000000, 0xB0000000};
+    case TLockProtocol::ClipLock:
+      return {1000000000, 1000000000};
+    default:
+      return {0x40000000, 0x3FFFFFFF};
   }
 }
 
 int64_t AppendOffset(TLockProtocol p) {
   switch (p) {
-    case TLockProtocol::DB4Lock: return 0xEFFFFFFF;
-    case TLockProtocol::ClipLock: return 1000000000;
-    default: return 0x7FFFFFFE;
+    case TLockProtocol::DB4Lock:
+      return 0xEFFFFFFF;
+    case TLockProtocol::ClipLock:
+      return 1000000000;
+    default:
+      return 0x7FFFFFFE;
   }
 }
 
-bool IsMemoType(char t) { return t == 'M' || t == 'B' || t == 'G'; }
+bool IsMemoType(char t) {
+  return t == 'M' || t == 'B' || t == 'G';
+}
 
 }  // namespace
 
@@ -119,8 +127,8 @@ void TDbfTable::ReadDescriptors() {
   int area = headerLength_ - kHeaderSize - 1 - (Version() == 0x30 ? kArea30Size : 0);
   int64_t size = FileSize();
   if (size < headerLength_)
-    RaiseDbfCorrupt(path_, size, "descriptor area cut short, header length " +
-                                     std::to_string(headerLength_));
+    RaiseDbfCorrupt(path_, size,
+                    "descriptor area cut short, header length " + std::to_string(headerLength_));
   std::vector<unsigned char> d(static_cast<size_t>(area));
   if (area > 0) ReadAt(kHeaderSize, d.data(), d.size());
   fields_.clear();
@@ -144,9 +152,9 @@ void TDbfTable::ReadDescriptors() {
     f.Number = static_cast<int>(fields_.size()) + 1;
     offset += f.Width;
     if (offset > recordLength_)
-      RaiseDbfCorrupt(path_, kHeaderSize + i,
-                      "field " + f.Name + " ends beyond the record length " +
-                          std::to_string(recordLength_));
+      RaiseDbfCorrupt(
+          path_, kHeaderSize + i,
+          "field " + f.Name + " ends beyond the record length " + std::to_string(recordLength_));
     fields_.push_back(std::move(f));
   }
 }
@@ -204,8 +212,9 @@ void TDbfTable::StoreHeader() {
   header_[2] = static_cast<unsigned char>(now.tm_mon + 1);
   header_[3] = static_cast<unsigned char>(now.tm_mday);
   PutLE32(header_ + 4, recordCount_);
-  uint32_t stamp = ((uint32_t(now.tm_hour) * 64 + uint32_t(now.tm_min)) * 64 +
-                    uint32_t(now.tm_sec)) * 1024 + uint32_t(ms);
+  uint32_t stamp =
+      ((uint32_t(now.tm_hour) * 64 + uint32_t(now.tm_min)) * 64 + uint32_t(now.tm_sec)) * 1024 +
+      uint32_t(ms);
   PutLE32(header_ + 16, stamp);
   header_[15] = 0;
   PutLE32(header_ + 20, UserID);
@@ -223,9 +232,12 @@ bool TDbfTable::HasMemoFields() const {
   switch (Version()) {
     case 0x83:
     case 0x8B:
-    case 0xF5: return true;
-    case 0x30: return (TableFlags() & 0x02) != 0;
-    default: return false;
+    case 0xF5:
+      return true;
+    case 0x30:
+      return (TableFlags() & 0x02) != 0;
+    default:
+      return false;
   }
 }
 
@@ -264,9 +276,15 @@ void TDbfTable::GotoRecord(int64_t n) {
   if (n == 0) return;
   int64_t target;
   switch (n) {
-    case kGotoCurrent: target = recNo_; break;
-    case kGotoLast: target = recordCount_; break;
-    case kGotoFirst: target = 1; break;
+    case kGotoCurrent:
+      target = recNo_;
+      break;
+    case kGotoLast:
+      target = recordCount_;
+      break;
+    case kGotoFirst:
+      target = 1;
+      break;
     case kGotoPrevious:
       if (recNo_ <= 1) {
         bof_ = true;
@@ -275,7 +293,9 @@ void TDbfTable::GotoRecord(int64_t n) {
       }
       target = int64_t(recNo_) - 1;
       break;
-    case kGotoNext: target = int64_t(recNo_) + 1; break;
+    case kGotoNext:
+      target = int64_t(recNo_) + 1;
+      break;
     default:
       if (n < 0) RaiseDbfError("Record number %d is not in table %s", {std::to_string(n), path_});
       target = n;
@@ -305,8 +325,10 @@ bool TDbfTable::TableLocked() const {
 
 int64_t TDbfTable::RecordLockOffset(uint32_t recNo) {
   switch (protocol_) {
-    case TLockProtocol::DB4Lock: return 0xEFFFFFFE - int64_t(recNo);
-    case TLockProtocol::ClipLock: return 1000000000 + int64_t(recNo);
+    case TLockProtocol::DB4Lock:
+      return 0xEFFFFFFE - int64_t(recNo);
+    case TLockProtocol::ClipLock:
+      return 1000000000 + int64_t(recNo);
     default:
       if (IndexedRecordLocks()) return 0x7FFFFFFE - int64_t(recNo);
       return 0x40000000 + headerLength_ + int64_t(recordLength_) * (int64_t(recNo) - 1);
@@ -429,13 +451,17 @@ TMemoFile* TDbfTable::Memo() {
   std::unique_ptr<TMemoFile> memo;
   std::string ext = ".dbt";
   switch (Version()) {
-    case 0x8B: memo = std::make_unique<TMemo4File>(); break;
+    case 0x8B:
+      memo = std::make_unique<TMemo4File>();
+      break;
     case 0xF5:
     case 0x30:
       memo = std::make_unique<TFoxMemoFile>();
       ext = ".fpt";
       break;
-    default: memo = std::make_unique<TMemoFile>(); break;
+    default:
+      memo = std::make_unique<TMemoFile>();
+      break;
   }
   memo->SetLockProtocol(protocol_);
   memo->OpenMemo(ChangeFileExt(path_, ext), shared_, readWrite_);
@@ -543,12 +569,14 @@ void TDbfTable::Pack() {
     std::tm now = Clock()(ms);
     uint64_t date = uint64_t(now.tm_year + 1900) * 10000 + uint64_t(now.tm_mon + 1) * 100 +
                     uint64_t(now.tm_mday);
-    uint64_t time = ((uint64_t(now.tm_hour) * 60 + uint64_t(now.tm_min)) * 60 +
-                     uint64_t(now.tm_sec)) * 1000 + uint64_t(ms) + uint64_t(tries);
+    uint64_t time =
+        ((uint64_t(now.tm_hour) * 60 + uint64_t(now.tm_min)) * 60 + uint64_t(now.tm_sec)) * 1000 +
+        uint64_t(ms) + uint64_t(tries);
     std::string name = AnsiLowerCase("p" + Base36(date) + Base36(time)) + ".dbf";
     if (name == lastName) continue;
     temp = (folder / name).string();
-    if (!TOsFile::Exists(temp) && (memoExt.empty() || !TOsFile::Exists(ChangeFileExt(temp, memoExt))))
+    if (!TOsFile::Exists(temp) &&
+        (memoExt.empty() || !TOsFile::Exists(ChangeFileExt(temp, memoExt))))
       break;
   }
   std::string tempMemo = memoExt.empty() ? std::string() : ChangeFileExt(temp, memoExt);

@@ -9,7 +9,9 @@ namespace hb {
 
 namespace fs = std::filesystem;
 
-TDiskFile::~TDiskFile() { TDiskFile::CloseFile(); }
+TDiskFile::~TDiskFile() {
+  TDiskFile::CloseFile();
+}
 
 void TDiskFile::OpenFile(const std::string& path, bool shared, bool readWrite) {
   std::string actual = FindFileAnyCase(path);
@@ -52,7 +54,9 @@ void TDiskFile::FlushFile() {
   if (!file_.Flush()) RaiseDbfError("Error on Flush for file %s", {path_});
 }
 
-bool TDiskFile::LockWholeFile() { return TDiskFile::LockRegion(kFullRangeOffset, kFullRangeLength); }
+bool TDiskFile::LockWholeFile() {
+  return TDiskFile::LockRegion(kFullRangeOffset, kFullRangeLength);
+}
 
 bool TDiskFile::LockRegion(int64_t offset, int64_t length) {
   if (lockCount_ > 0) {

@@ -42,7 +42,9 @@ TOsFileFaults& OsFileFaults() {
   return faults;
 }
 
-TOsFile::~TOsFile() { Close(); }
+TOsFile::~TOsFile() {
+  Close();
+}
 
 bool TOsFile::OpenWith(const std::string& path, TShareMode mode, bool readWrite, int flags) {
   Close();
@@ -187,13 +189,17 @@ bool TOsFile::RenameFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool TOsFile::DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool TOsFile::DeleteFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0;
+}
 
 void TOsFile::CloseAllFiles() {
   auto& files = OpenFiles();
   while (!files.empty()) (*files.begin())->Close();
 }
 
-int TOsFile::OpenFileCount() { return static_cast<int>(OpenFiles().size()); }
+int TOsFile::OpenFileCount() {
+  return static_cast<int>(OpenFiles().size());
+}
 
 }  // namespace hb

@@ -15,10 +15,13 @@
 namespace hb {
 namespace {
 
-std::string Str(const QString& s) { return s.toStdString(); }
+std::string Str(const QString& s) {
+  return s.toStdString();
+}
 
 QString Python() {
-  return QFile::exists("/usr/bin/python3") ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
+  return QFile::exists("/usr/bin/python3") ? QStringLiteral("/usr/bin/python3")
+                                           : QStringLiteral("python3");
 }
 
 // Runs a python script; false when python or a module is missing.
@@ -76,7 +79,8 @@ class DbfInteropTest : public ::testing::Test {
 
 const char* kExpected =
     "alpha|1.5|2024-01-02|True|first memo\n"
-    "beta|-2.25|None|False|" "x700\n"
+    "beta|-2.25|None|False|"
+    "x700\n"
     "caf\xC3\xA9|0.0|1999-12-31|True|\n";
 
 const char* kDbfReadScript =
@@ -98,7 +102,9 @@ const char* kDbfScript =
 TEST_F(DbfInteropTest, FoxProTableReadByIndependentReaders) {
   WriteSample(TDbfTypes::FoxPro2, "sample.dbf");
   QString out, err;
-  if (!RunPython(QString(kDbfReadScript).replace("TABLEFILE", "'sample.dbf'"), dir.path(), out, err)) GTEST_SKIP() << "python3-dbfread missing";
+  if (!RunPython(QString(kDbfReadScript).replace("TABLEFILE", "'sample.dbf'"), dir.path(), out,
+                 err))
+    GTEST_SKIP() << "python3-dbfread missing";
   EXPECT_EQ(out.toStdString(), kExpected) << err.toStdString();
   if (!RunPython(QString(kDbfScript).replace("TABLEFILE", "'sample.dbf'"), dir.path(), out, err))
     GTEST_SKIP() << "python3-dbf missing";
@@ -108,7 +114,9 @@ TEST_F(DbfInteropTest, FoxProTableReadByIndependentReaders) {
 TEST_F(DbfInteropTest, DBaseIIITableReadByIndependentReaders) {
   WriteSample(TDbfTypes::DBaseIII, "SAMPLE.DBF");
   QString out, err;
-  if (!RunPython(QString(kDbfReadScript).replace("TABLEFILE", "'SAMPLE.DBF'"), dir.path(), out, err)) GTEST_SKIP() << "python3-dbfread missing";
+  if (!RunPython(QString(kDbfReadScript).replace("TABLEFILE", "'SAMPLE.DBF'"), dir.path(), out,
+                 err))
+    GTEST_SKIP() << "python3-dbfread missing";
   EXPECT_EQ(out.toStdString(), kExpected) << err.toStdString();
   if (!RunPython(QString(kDbfScript).replace("TABLEFILE", "'SAMPLE.DBF'"), dir.path(), out, err))
     GTEST_SKIP() << "python3-dbf missing";

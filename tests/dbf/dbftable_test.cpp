@@ -13,7 +13,9 @@
 namespace hb {
 namespace {
 
-std::string Str(const QString& s) { return s.toStdString(); }
+std::string Str(const QString& s) {
+  return s.toStdString();
+}
 
 // Raw bytes of a dBase III table: header, descriptors, records. Descriptors are given as
 // (name, type, width, decimals).
@@ -219,8 +221,8 @@ TEST_F(DbfTableTest, RecordCountComesFromFileSize) {
   std::initializer_list<const char*> recs = {" 01", " 02", " 03", " 04", " 05", " 06",
                                              " 07", " 08", " 09", " 10", " 11", " 12"};
   QByteArray raw = TableBytes(0x03, {{"N", 'C', 2, 0}}, recs, 10);
-  raw.chop(1);   // no end byte
-  raw += " 1";   // and a partial record
+  raw.chop(1);  // no end byte
+  raw += " 1";  // and a partial record
   hbtest::WriteFile(dir.filePath("C.DBF"), raw);
   TDbfFields t;
   t.Open(Path("C"), false, true);
@@ -236,7 +238,8 @@ TEST_F(DbfTableTest, RecordCountComesFromFileSize) {
 }
 
 TEST_F(DbfTableTest, Positioning) {
-  hbtest::WriteFile(dir.filePath("P.DBF"), TableBytes(0x03, {{"N", 'C', 1, 0}}, {" a", " b", " c"}, 3));
+  hbtest::WriteFile(dir.filePath("P.DBF"),
+                    TableBytes(0x03, {{"N", 'C', 1, 0}}, {" a", " b", " c"}, 3));
   TDbfFields t;
   t.Open(Path("P.DBF"), false, false);
   t.GotoRecord(TDbfTable::kGotoFirst);
@@ -265,11 +268,19 @@ TEST_F(DbfTableTest, Positioning) {
 }
 
 TEST_F(DbfTableTest, FieldConversions) {
-  hbtest::WriteFile(dir.filePath("F.DBF"),
-                    TableBytes(0x03, {{"L1", 'L', 1, 0}, {"L2", 'L', 1, 0}, {"L3", 'L', 1, 0},
-                                      {"D1", 'D', 8, 0}, {"D2", 'D', 8, 0}, {"D3", 'D', 8, 0},
-                                      {"N", 'N', 5, 1}, {"BAD", 'N', 4, 0}, {"C", 'C', 3, 0}},
-                               {" JyN0000000020240131        " "  1.5 1x2abc"}, 1));
+  hbtest::WriteFile(dir.filePath("F.DBF"), TableBytes(0x03,
+                                                      {{"L1", 'L', 1, 0},
+                                                       {"L2", 'L', 1, 0},
+                                                       {"L3", 'L', 1, 0},
+                                                       {"D1", 'D', 8, 0},
+                                                       {"D2", 'D', 8, 0},
+                                                       {"D3", 'D', 8, 0},
+                                                       {"N", 'N', 5, 1},
+                                                       {"BAD", 'N', 4, 0},
+                                                       {"C", 'C', 3, 0}},
+                                                      {" JyN0000000020240131        "
+                                                       "  1.5 1x2abc"},
+                                                      1));
   TDbfFields t;
   t.Open(Path("F.DBF"), false, true);
   t.GotoRecord(1);
@@ -402,8 +413,21 @@ TEST_F(DbfTableTest, DamagedFilesRaiseErrors) {
       {"short.dbf", good.left(20), "Error on Read of file "},
       {"version.dbf", QByteArray(1, '\x02') + good.mid(1), "Table Header for "},
       {"desc.dbf", good.left(50), "is damaged (offset 50"},
-      {"fieldlen.dbf", [&] { QByteArray b = good; b[10] = 4; return b; }(), "is damaged"},
-      {"hdrlen.dbf", [&] { QByteArray b = good; b[8] = 5; b[9] = 0; return b; }(), "is damaged (offset 8"},
+      {"fieldlen.dbf",
+       [&] {
+         QByteArray b = good;
+         b[10] = 4;
+         return b;
+       }(),
+       "is damaged"},
+      {"hdrlen.dbf",
+       [&] {
+         QByteArray b = good;
+         b[8] = 5;
+         b[9] = 0;
+         return b;
+       }(),
+       "is damaged (offset 8"},
   };
   for (const auto& c : cases) {
     hbtest::WriteFile(dir.filePath(c.Name), c.Bytes);
@@ -412,7 +436,8 @@ TEST_F(DbfTableTest, DamagedFilesRaiseErrors) {
       t.Open(Path(c.Name), false, false);
       ADD_FAILURE() << c.Name;
     } catch (const EDbfError& e) {
-      EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << c.Name << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos)
+          << c.Name << ": " << e.what();
     }
     EXPECT_FALSE(t.IsOpen());
   }
@@ -428,13 +453,16 @@ TEST_F(DbfTableTest, DamagedFilesRaiseErrors) {
   hbtest::WriteFile(dir.filePath("enc.dbf"), enc);
   TDbfFields t;
   EXPECT_THROW(t.Open(Path("enc.dbf"), false, false), EDbfEncryption);
-  EXPECT_THROW(t.Open(Path("desc.dbf").replace(Path("desc.dbf").size() - 8, 8, "short.dbf"), false, false, "key"), EDbfError);
+  EXPECT_THROW(t.Open(Path("desc.dbf").replace(Path("desc.dbf").size() - 8, 8, "short.dbf"), false,
+                      false, "key"),
+               EDbfError);
   hbtest::WriteFile(dir.filePath("plain.dbf"), good);
   try {
     t.Open(Path("plain.dbf"), false, false, "key");
     FAIL();
   } catch (const EDbfEncryption& e) {
-    EXPECT_EQ(std::string(e.what()), "A Password is included for unencrypted file " + Path("plain.dbf"));
+    EXPECT_EQ(std::string(e.what()),
+              "A Password is included for unencrypted file " + Path("plain.dbf"));
   }
 }
 
@@ -544,12 +572,14 @@ TEST_F(DbfTableTest, PackKeepsLiveRecordsAndTheirMemos) {
     t.GotoRecord(n);
     EXPECT_EQ(t.ReadText(1), expect[n - 1]);
     EXPECT_FALSE(t.Deleted());
-    EXPECT_EQ(t.ReadText(5), "memo of record " + std::to_string(nums[n - 1]) + std::string(nums[n - 1] * 30, '.'));
+    EXPECT_EQ(t.ReadText(5),
+              "memo of record " + std::to_string(nums[n - 1]) + std::string(nums[n - 1] * 30, '.'));
   }
   // Only the live memos were copied: header 8 blocks, then the three memos.
   EXPECT_EQ(t.Memo()->NextFreeBlock(), 8u + 1 + 2 + 3);
   QDir folder(dir.path());
-  EXPECT_EQ(folder.entryList(QDir::Files).size(), 2) << folder.entryList(QDir::Files).join(",").toStdString();
+  EXPECT_EQ(folder.entryList(QDir::Files).size(), 2)
+      << folder.entryList(QDir::Files).join(",").toStdString();
   // A shared table cannot be packed.
   TDbfFields s;
   t.Close();

@@ -11,7 +11,9 @@
 namespace hb {
 namespace {
 
-std::string Str(const QString& s) { return s.toStdString(); }
+std::string Str(const QString& s) {
+  return s.toStdString();
+}
 
 class MemoTest : public ::testing::Test {
  protected:
@@ -122,7 +124,8 @@ TEST_F(MemoTest, DamagedMemoFiles) {
       m.Read(c.Block);
       ADD_FAILURE() << c.Name;
     } catch (const EDbfError& e) {
-      EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << c.Name << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos)
+          << c.Name << ": " << e.what();
       EXPECT_NE(std::string(e.what()).find(c.Name), std::string::npos) << e.what();
     }
   }

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/codepage.h"
+
+#include <gtest/gtest.h>
 
 namespace hb {
 namespace {
@@ -32,9 +32,10 @@ TEST(CodePage, OemAnsiTranslation) {
 }
 
 TEST(CodePage, CaseByFixedTable) {
-  struct Case { unsigned char lower, upper; } cases[] = {
-      {'a', 'A'}, {'z', 'Z'}, {0xE9, 0xC9}, {0xFE, 0xDE}, {0x9A, 0x8A}, {0x9C, 0x8C},
-      {0x9E, 0x8E}, {0xFF, 0x9F}};
+  struct Case {
+    unsigned char lower, upper;
+  } cases[] = {{'a', 'A'},   {'z', 'Z'},   {0xE9, 0xC9}, {0xFE, 0xDE},
+               {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9E, 0x8E}, {0xFF, 0x9F}};
   for (auto c : cases) {
     EXPECT_EQ(AnsiUpperByte(c.lower), c.upper) << int(c.lower);
     EXPECT_EQ(AnsiLowerByte(c.upper), c.lower) << int(c.upper);

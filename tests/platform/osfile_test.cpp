@@ -1,8 +1,9 @@
+#include "platform/osfile.h"
+
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
-#include "platform/osfile.h"
 #include "testutil.h"
 
 namespace hb {
@@ -44,7 +45,7 @@ TEST_F(OsFileTest, LocksBelongToTheirHandle) {
   EXPECT_TRUE(a.LockRegion(0x7FFFFFFE, 1));
   EXPECT_FALSE(b.LockRegion(0x7FFFFFFE, 1));
   EXPECT_FALSE(b.LockRegion(0, 0x7FFFFFFF));  // the full range covers it
-  c.Close();  // closing another handle of the file keeps a's lock
+  c.Close();                                  // closing another handle of the file keeps a's lock
   EXPECT_FALSE(b.LockRegion(0x7FFFFFFE, 1));
   EXPECT_TRUE(a.UnlockRegion(0x7FFFFFFE, 1));
   EXPECT_TRUE(b.LockRegion(0x7FFFFFFE, 1));

@@ -656,5 +656,60 @@ TEST_F(DbfTableTest, Version30BinaryFields) {
   EXPECT_EQ(t.ReadNumber(3), 0);
 }
 
+// Random damage to a table and its memo file: every read either succeeds or raises the
+// engine's error; nothing else escapes and nothing reads outside the files.
+TEST_F(DbfTableTest, RandomDamageGivesEngineErrorsOnly) {
+  std::string path = BuildPeople();
+  {
+    TDbfFields t;
+    t.Open(path, false, true);
+    for (int i = 0; i < 4; ++i) {
+      t.BlankRecord();
+      t.WriteText(1, "row" + std::to_string(i));
+      t.WriteNumber(2, i * 1.25);
+      t.WriteDate(3, JulianFromDate(2020, 1, 1 + i));
+      t.WriteMemo(5, std::string(40 + 70 * i, char('a' + i)));
+      t.AppendRecord();
+    }
+  }
+  const QByteArray table = hbtest::ReadFile(QString::fromStdString(path));
+  const QByteArray memo = hbtest::ReadFile(dir.filePath("PEOPLE.fpt"));
+  uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 8) & 0xFFFFFF; };
+  int errors = 0;
+  for (int round = 0; round < 300; ++round) {
+    QByteArray t = table, m = memo;
+    QByteArray& victim = round % 2 ? m : t;
+    int hits = 1 + int(next() % 4);
+    for (int h = 0; h < hits; ++h) {
+      // Most damage goes to the headers and descriptors, where the counts live.
+      int span = next() % 3 ? std::min<int>(victim.size(), 600) : victim.size();
+      victim[int(next() % span)] = char(next() & 0xFF);
+    }
+    if (round % 7 == 0) victim.truncate(int(next() % victim.size()));
+    hbtest::WriteFile(dir.filePath("DAMAGED.DBF"), t);
+    hbtest::WriteFile(dir.filePath("DAMAGED.fpt"), m);
+    try {
+      TDbfFields d;
+      d.Open(Path("DAMAGED.DBF"), false, true);
+      for (uint32_t n = 1; n <= std::min<uint32_t>(d.RecordCount(), 10); ++n) {
+        d.GotoRecord(n);
+        for (int f = 1; f <= d.FieldCount(); ++f) {
+          try {
+            d.ReadText(f);
+          } catch (const EDbfError&) {
+            ++errors;
+          }
+        }
+        d.WriteMemo(5, "rewritten");
+        d.RewriteRecord(n);
+      }
+    } catch (const EDbfError&) {
+      ++errors;
+    }
+  }
+  EXPECT_GT(errors, 0);
+}
+
 }  // namespace
 }  // namespace hb

@@ -338,9 +338,20 @@ void TDbfHandler::PastEnd(TDir dir) {
 
 void TDbfHandler::WalkTo(uint32_t candidate, TDir dir) {
   for (uint32_t n = candidate;; n = StepFrom(dir)) {
-    if (n == 0 || n > RecordCount()) {
+    if (n == 0) {
       PastEnd(dir);
       return;
+    }
+    if (n > RecordCount()) {
+      RefreshHeader();  // a key of a record another handle appended
+      if (n > RecordCount()) {
+        if (!master_) {
+          PastEnd(dir);
+          return;
+        }
+        recNo_ = n;  // a tag entry beyond the file is passed over
+        continue;
+      }
     }
     if (BitmapInUse() && !bits_.Test(n)) {
       recNo_ = n;  // passed over without reading
@@ -660,15 +671,10 @@ bool TDbfHandler::EvalFilter() {
   return v.Kind() == TDbVariant::dvLogical && v.AsLogical();
 }
 
-void TDbfHandler::FillBits(bool tagOrder) {
+// Every record of the table gets its bit, whatever the order and key range: a bitmap
+// filled only inside the range would hide the records of a range set later.
+void TDbfHandler::FillBits() {
   bits_.Clear();
-  if (tagOrder && master_) {
-    for (uint32_t r = master_->First(); r; r = master_->Next()) {
-      LoadPhysical(r);
-      if (EvalFilter()) bits_.Set(r, true);
-    }
-    return;
-  }
   bool readAhead = readAhead_;
   if (!readAhead) SetReadAhead(true);
   RefreshHeader();
@@ -704,7 +710,7 @@ void TDbfHandler::SetFilterExpression(const std::string& text, bool caseInsensit
   TSaved saved = SavePosition();
   filterScan_ = true;
   try {
-    FillBits(master_ && master_->HasRange());
+    FillBits();
   } catch (...) {
     filterScan_ = false;
     filter_.reset();
@@ -724,7 +730,7 @@ void TDbfHandler::RefreshFilter() {
   TSaved saved = SavePosition();
   filterScan_ = true;
   try {
-    FillBits(master_ != nullptr);
+    FillBits();
   } catch (...) {
     filterScan_ = false;
     throw;

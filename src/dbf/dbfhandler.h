@@ -210,7 +210,7 @@ class TDbfHandler : public TDbfFields {
   bool FindEncoded(const TIndexKeyData& key, size_t comparePrefix);
   void FillScratch(const std::vector<int>& fields, const std::vector<TDbVariant>& values);
   bool EvalFilter();
-  void FillBits(bool tagOrder);
+  void FillBits();
   int MatchField(int field, const std::string& text, bool oneField);
 
   std::array<std::unique_ptr<TCdxFile>, kMaxIndexFiles> files_;

@@ -7,6 +7,7 @@
 
 #include "dbf/dbfbuilder.h"
 #include "dbf/dbfhandler.h"
+#include "dbf/lockproto.h"
 #include "platform/osfile.h"
 
 using namespace hb;
@@ -90,6 +91,11 @@ TEST(DbfHandlerLocks, RegionsOfEveryProtocolWithAnIndexOpen) {
     ASSERT_TRUE(h.LockRecord(5));
     ExpectLocked(t.dbf, c.Record5, 1);
     h.UnlockTable();
+    // The protocol table gives the same regions.
+    EXPECT_EQ(RecordLockRegion(c.Protocol, true, 65, 20, 5), (TLockRegion{c.Record5, 1}));
+    EXPECT_EQ(TableLockRegion(c.Protocol), (TLockRegion{c.TableOffset, c.TableLength}));
+    EXPECT_EQ(AppendLockRegion(c.Protocol), (TLockRegion{c.Append, 1}));
+    EXPECT_EQ(FileLockRegion(c.Protocol), (TLockRegion{c.IndexOffset, c.IndexLength}));
 
     ASSERT_TRUE(h.LockTable());
     ExpectLocked(t.dbf, c.TableOffset, c.TableLength);
@@ -230,4 +236,66 @@ TEST(DbfHandlerLocks, SecondHandleWaitsForTheIndexLockOfAWriter) {
   a.UnlockIndexes();
   b.AppendRecord();
   EXPECT_EQ(a.FindInTag("NAME", "b"), 9);
+}
+
+TEST(DbfHandlerLocks, ClipLockFindLocksTheIndexFilesWhileItSearches) {
+  TTable t;
+  TDbfHandler h;
+  h.Open(t.dbf, true, true);
+  h.OpenIndexFiles("T.CDX", "NAME");
+  h.SetLockProtocol(TLockProtocol::ClipLock);
+  h.SetLockRetryWait(1);
+  EXPECT_TRUE(h.Find("n3"));
+  EXPECT_TRUE(Free(t.cdx, 1000000000));  // released after the search
+  TOsFile other;
+  ASSERT_TRUE(other.Open(t.cdx, TShareMode::Shared, true));
+  ASSERT_TRUE(other.LockRegion(1000000000, 1));
+  EXPECT_THROW(h.Find("n3"), EDbfError);
+  EXPECT_THROW(h.FindInTag("NAME", "n3"), EDbfError);
+  // Under the other protocols readers take no lock.
+  h.SetLockProtocol(TLockProtocol::Default);
+  EXPECT_TRUE(h.Find("n3"));
+}
+
+TEST(DbfHandlerLocks, ReadAheadServesScansAndIsDroppedWhenARecordIsLocked) {
+  TTable t;
+  TDbfHandler a, b;
+  a.Open(t.dbf, true, true);
+  b.Open(t.dbf, true, true);
+  ASSERT_TRUE(a.ReadAheadActive());  // no master tag
+  a.GotoRecord(1);
+  b.GotoRecord(2);
+  b.WriteTextByName("NAME", "by b");
+  b.RewriteRecord(2);
+  // Record 2 lies in the buffer a filled when it read record 1.
+  a.GotoRecord(2);
+  EXPECT_EQ(a.ReadTextByName("NAME").substr(0, 2), "n1");
+  ASSERT_TRUE(a.LockRecord(2));
+  a.GotoRecord(2);
+  EXPECT_EQ(a.ReadTextByName("NAME").substr(0, 4), "by b");
+  // Its own writes go into the buffer as well.
+  a.WriteTextByName("NAME", "by a");
+  a.RewriteRecord(2);
+  a.UnlockTable();
+  a.GotoRecord(1);
+  a.GotoRecord(2);
+  EXPECT_EQ(a.ReadTextByName("NAME").substr(0, 4), "by a");
+  // A master tag switches it off.
+  a.OpenIndexFiles("T.CDX", "NAME");
+  EXPECT_FALSE(a.ReadAheadActive());
+  a.SelectMasterTag("", true);
+  EXPECT_TRUE(a.ReadAheadActive());
+}
+
+TEST(DbfHandlerLocks, RenamingTheTableRenamesItsOwnIndexFile) {
+  TTable t;
+  TDbfHandler h;
+  h.Open(t.dbf, false, true);
+  h.OpenIndexFiles("T.CDX,T2.CDX", "NAME");
+  std::string target = t.dir.filePath("U.DBF").toStdString();
+  h.RenameFile(target);
+  EXPECT_EQ(h.IndexFile(1)->Path(), t.dir.filePath("U.CDX").toStdString());
+  EXPECT_EQ(h.IndexFile(2)->Path(), t.cdx2);
+  EXPECT_TRUE(h.Find("n4"));
+  EXPECT_TRUE(TOsFile::Exists(t.dir.filePath("U.CDX").toStdString()));
 }

@@ -187,6 +187,15 @@ class TDbfHandler : public TDbfFields {
     uint32_t RecNo;
     bool Bof, Eof;
   };
+  // The record buffer with its before-image and changed-flags, kept while a scratch
+  // record for a search is built in it.
+  struct TBufferState {
+    std::vector<char> Record, Before;
+    std::vector<bool> Changed;
+    bool RecordChanged = false;
+  };
+  TBufferState SaveBuffer() const { return {record_, before_, changed_, recordChanged_}; }
+  void RestoreBuffer(TBufferState&& state);
 
   TDbfIndexSource& Source();
   TExpUserLink& Link();

@@ -178,25 +178,13 @@ void TDbfHandler::FillScratch(const std::vector<int>& fields, const std::vector<
   }
 }
 
-namespace {
-
-// Keeps the record buffer, the before-image and the changed-flags of a table while a
-// scratch record is built in them.
-class TBufferKeeper {
- public:
-  explicit TBufferKeeper(TDbfFields& t) : t_(t) {
-    size_t len = size_t(t.RecordLength());
-    rec_.assign(t.RecordBuffer(), t.RecordBuffer() + len);
-    before_.assign(t.BeforeImage(), t.BeforeImage() + len);
-  }
-  ~TBufferKeeper() { std::memcpy(t_.RecordBuffer(), rec_.data(), rec_.size()); }
-
- private:
-  TDbfFields& t_;
-  std::vector<char> rec_, before_;
-};
-
-}  // namespace
+void TDbfHandler::RestoreBuffer(TBufferState&& state) {
+  // The buffers keep their size, so pointers into them held by the key source stay valid.
+  std::copy(state.Record.begin(), state.Record.end(), record_.begin());
+  std::copy(state.Before.begin(), state.Before.end(), before_.begin());
+  changed_ = std::move(state.Changed);
+  recordChanged_ = state.RecordChanged;
+}
 
 bool TDbfHandler::FindKeyValues(const std::vector<TDbVariant>& values) {
   if (!master_) RaiseDbfError("No index is assigned for Find operation");
@@ -204,12 +192,15 @@ bool TDbfHandler::FindKeyValues(const std::vector<TDbVariant>& values) {
   std::vector<int> fields;
   for (const std::string& name : expr.FieldNames()) fields.push_back(FindField(name));
   TDbVariant key;
-  {
-    TBufferKeeper keep(*this);
+  TBufferState kept = SaveBuffer();
+  try {
     FillScratch(fields, values);
     expr.Evaluate(key);
+  } catch (...) {
+    RestoreBuffer(std::move(kept));
+    throw;
   }
-  SetAllChanged(false);
+  RestoreBuffer(std::move(kept));
   bool exact = ExactFind, nearFind = NearFind;
   ExactFind = false;
   NearFind = true;
@@ -257,15 +248,18 @@ bool TDbfHandler::LocateRecord(const std::string& fieldList, const std::vector<T
 
   // The searched values as the fields hold them and as they are displayed.
   std::vector<std::string> raw, shown;
-  {
-    TBufferKeeper keep(*this);
+  TBufferState kept = SaveBuffer();
+  try {
     FillScratch(fields, values);
     for (int f : fields) {
       raw.push_back(ReadRaw(f));
       shown.push_back(TrimBoth(ReadText(f)));
     }
+  } catch (...) {
+    RestoreBuffer(std::move(kept));
+    throw;
   }
-  SetAllChanged(false);
+  RestoreBuffer(std::move(kept));
 
   // A tag whose key starts with exactly these character fields finds the record.
   TCdxTag* use = nullptr;

@@ -297,6 +297,14 @@ TEST(DbfHandler, LocateUsesAMatchingTagOrScans) {
                              false, false));
   EXPECT_EQ(h.RecNo(), 3u);
   EXPECT_EQ(h.MasterTagName(), "VAL");
+  // Key values pair with the fields of the master tag's key in their order.
+  h.SelectMasterTag("TMV", false);
+  h.GotoRecord(4);
+  h.WriteTextByName("VALUE", "edited");
+  EXPECT_TRUE(h.FindKeyValues({TDbVariant::Text("K"), TDbVariant::Text("M1")}));
+  EXPECT_EQ(h.RecNo(), 2u);
+  EXPECT_FALSE(h.FindKeyValues({TDbVariant::Text("B")}));
+  EXPECT_EQ(h.RecNo(), 2u);  // near: on the next higher key
 }
 
 TEST(DbfHandler, SearchTextOptions) {

@@ -372,11 +372,12 @@ void TDbfHandler::GotoRecord(int64_t n) {
       PastEnd(TDir::Backward);
       return;
     }
-    TDbfTable::GotoRecord(n);
-    if (eof_) {
+    if (n > RecordCount()) RefreshHeader();
+    if (n > RecordCount()) {
       PastEnd(TDir::Forward);
       return;
     }
+    LoadPhysical(static_cast<uint32_t>(n));
     if (master_) SyncMaster();
     return;
   }

@@ -351,11 +351,14 @@ TEST(DbfHandler, SearchTextOptions) {
     }
   }
   h.SearchOptions = 1;
+  std::vector<std::array<int, 3>> status;
+  h.StatusHook = [&](int a, int b, int c) { status.push_back({a, b, c}); };
   int field = 0;
   uint32_t rec = 2;  // continue after record 2
   EXPECT_EQ(h.SearchText("overleg", field, 0, rec), 27);  // in the memo of record 3
   EXPECT_EQ(rec, 3u);
   EXPECT_EQ(field, 8);
+  EXPECT_EQ(status, (std::vector<std::array<int, 3>>{{-1, 21, 3}, {21, 3, 0}, {0, 3, 0}}));
   field = 0;
   rec = 0;
   EXPECT_EQ(h.SearchText("overleg", field, 1, rec), 0);  // stops after record 1
@@ -428,6 +431,8 @@ TEST(DbfHandler, IndexFilesTagsAndMaintenance) {
   status.clear();
   std::string copy = t.Dir.filePath("COPY.DBF").toStdString();
   h.GotoRecord(3);
+  h.WriteMemo(8, "memo of b");
+  h.RewriteRecord(3);
   h.CopyTable(copy);
   EXPECT_EQ(h.RecNo(), 3u);
   EXPECT_EQ(status.front(), (std::array<int, 3>{-1, 6, 3}));
@@ -438,7 +443,12 @@ TEST(DbfHandler, IndexFilesTagsAndMaintenance) {
     ASSERT_EQ(c.RecordCount(), 2u);
     c.GotoRecord(1);
     EXPECT_EQ(c.ReadTextByName("VALUE").substr(0, 1), "b");
+    EXPECT_EQ(c.ReadMemoText(8), "memo of b");
   }
+  // Positioning beyond the table stands past its end with a blank buffer.
+  h.GotoRecord(99);
+  EXPECT_TRUE(h.Eof());
+  EXPECT_EQ(h.ReadRawByName("VALUE"), std::string(20, ' '));
 
   // Pack drops the deleted record and rebuilds the tags.
   h.Pack();

@@ -292,7 +292,9 @@ uint32_t TDbfHandler::Candidate(int64_t code) {
       case kGotoLast: return bits_.PrevSet(count);
       case kGotoNext: return recNo_ >= count ? 0 : bits_.NextSet(recNo_ + 1);
       case kGotoPrevious: return recNo_ <= 1 ? 0 : bits_.PrevSet(std::min(recNo_ - 1, count));
-      default: return recNo_ >= 1 && recNo_ <= count ? recNo_ : bits_.NextSet(1);
+      default:
+        if (recNo_ >= 1 && recNo_ <= count) return recNo_;
+        return recNo_ == 0 ? bits_.NextSet(1) : 0;
     }
   }
   int64_t n;

@@ -424,6 +424,7 @@ int TDbfHandler::SearchText(const std::string& text, int& field, uint32_t stopRe
         r = master_->First();
       } else {
         if (first) {
+          if (recNo > RecordCount()) return false;
           LoadPhysical(recNo);
           SyncMaster();
         }

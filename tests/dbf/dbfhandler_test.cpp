@@ -108,8 +108,15 @@ TEST(DbfHandler, NavigationMatchesBruteForceOnRandomTables) {
     SCOPED_TRACE(testing::Message() << "round " << round << " tag " << useTag << " range [" << low
                                     << "," << high << "] filter NUM>" << limit << " " << useFilter
                                     << " hide " << hideDeleted);
-    h.SelectMasterTag(useTag ? "val" : "", false);
-    if (useRange) h.SetKeyRange(low, high);
+    // Every fourth round orders by the descending numeric tag instead.
+    const bool numeric = useTag && round % 4 == 2;
+    int lowNum = num(rng), highNum = num(rng);
+    if (highNum < lowNum) std::swap(lowNum, highNum);
+    h.SelectMasterTag(!useTag ? "" : numeric ? "numd" : "val", false);
+    if (useRange && numeric)
+      h.SetKeyRange(std::to_string(lowNum), std::to_string(highNum));
+    else if (useRange)
+      h.SetKeyRange(low, high);
     h.SetFilterExpression("NUM > " + std::to_string(limit), false, false);
     h.SetFilterActive(useFilter);
     h.IncludeDeleted = !hideDeleted;
@@ -119,10 +126,15 @@ TEST(DbfHandler, NavigationMatchesBruteForceOnRandomTables) {
       const TRow& r = rows[n - 1];
       if (hideDeleted && r.Deleted) continue;
       if (useFilter && !(r.Num > limit)) continue;
-      if (useRange && (r.Value < low || r.Value > high)) continue;
+      if (useRange && !numeric && (r.Value < low || r.Value > high)) continue;
+      if (useRange && numeric && (r.Num < lowNum || r.Num > highNum)) continue;
       expected.push_back(n);
     }
-    if (useTag)
+    if (numeric)
+      std::stable_sort(expected.begin(), expected.end(), [&](uint32_t a, uint32_t b) {
+        return rows[a - 1].Num != rows[b - 1].Num ? rows[a - 1].Num > rows[b - 1].Num : a > b;
+      });
+    else if (useTag)
       std::stable_sort(expected.begin(), expected.end(),
                        [&](uint32_t a, uint32_t b) { return rows[a - 1].Value < rows[b - 1].Value; });
     EXPECT_EQ(WalkForward(h), expected);

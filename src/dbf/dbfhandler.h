@@ -28,8 +28,10 @@
 //
 // The filter bitmap (THugeSet) holds one bit per record that passes the filter expression;
 // it is in use while the filter is requested (SetFilterActive) and a compiled expression
-// exists. It follows this handler's own writes; other processes' changes only after
-// RefreshFilter.
+// exists. Setting the expression and RefreshFilter evaluate every record of the table, in
+// physical order, whatever the order and key range: a bitmap filled only inside the range
+// would hide the records of a wider range set later. It follows this handler's own writes;
+// other processes' changes only after RefreshFilter.
 //
 // Read-ahead: while active, records are read from a buffer of 32768 bytes (whole records)
 // refilled from the file on a miss. It is on while no master tag is selected and during

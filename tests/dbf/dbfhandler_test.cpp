@@ -8,6 +8,7 @@
 
 #include "dbf/dbfbuilder.h"
 #include "dbf/dbfhandler.h"
+#include "testutil.h"
 
 using namespace hb;
 
@@ -415,7 +416,21 @@ TEST(DbfHandler, IndexFilesTagsAndMaintenance) {
   } catch (const EDbfError& e) {
     EXPECT_STREQ(e.what(), "Cannot find index tag NOPE");
   }
-  EXPECT_THROW(h.OpenIndexFiles("MISSING.CDX", ""), EDbfError);
+  try {
+    h.OpenIndexFiles("MISSING.CDX", "");
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "File " + t.Dir.filePath("MISSING.CDX").toStdString() + " could not be found");
+  }
+  std::string bad = t.Dir.filePath("BAD.CDX").toStdString();
+  ASSERT_TRUE(hbtest::WriteFile(QString::fromStdString(bad), QByteArray(2048, '\x7f')));
+  try {
+    h.OpenIndexFiles("BAD.CDX", "");
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Index file " + bad + " is corrupted", 0), 0u) << e.what();
+  }
 
   // Keep position: record 3 stays current in the new order.
   t.Open(h);

@@ -272,13 +272,26 @@ void TDbfHandler::SyncMaster() {
   moved_ = !found || ((!rangeLow_.empty() || !rangeHigh_.empty()) && !KeyInRange(key->Key));
 }
 
+// A step of the master tag that started outside the key range (the table was positioned
+// on a record outside it) enters the range at its near end, or finds nothing when the
+// range lies behind it.
+uint32_t TDbfHandler::InRangeOr(uint32_t r, TDir dir) {
+  if (!r || (rangeLow_.empty() && rangeHigh_.empty())) return r;
+  const std::string key = master_->CurrentKey().Key;
+  if (KeyInRange(key)) return r;
+  bool below = !rangeLow_.empty() && CompareKeyBytes(key, rangeLow_) < 0;
+  bool beforeRange = ((dir == TDir::Forward) != master_->Descending()) ? below : !below;
+  if (!beforeRange) return 0;
+  return dir == TDir::Forward ? master_->First() : master_->Last();
+}
+
 uint32_t TDbfHandler::Candidate(int64_t code) {
   if (master_) {
     switch (code) {
       case kGotoFirst: return master_->First();
       case kGotoLast: return master_->Last();
-      case kGotoNext: return master_->Next();
-      case kGotoPrevious: return master_->Prev();
+      case kGotoNext: return InRangeOr(master_->Next(), TDir::Forward);
+      case kGotoPrevious: return InRangeOr(master_->Prev(), TDir::Backward);
       default: {
         if (recNo_ >= 1 && recNo_ <= RecordCount() && !eof_ && !bof_) return recNo_;
         return master_->First();
@@ -313,7 +326,7 @@ uint32_t TDbfHandler::Candidate(int64_t code) {
 }
 
 uint32_t TDbfHandler::StepFrom(TDir dir) {
-  if (master_) return dir == TDir::Forward ? master_->Next() : master_->Prev();
+  if (master_) return InRangeOr(dir == TDir::Forward ? master_->Next() : master_->Prev(), dir);
   uint32_t count = RecordCount();
   if (BitmapInUse()) {
     if (dir == TDir::Forward) return recNo_ >= count ? 0 : bits_.NextSet(recNo_ + 1);
@@ -394,7 +407,8 @@ void TDbfHandler::GotoRecord(int64_t n) {
     LoadPhysical(recNo_);
     SyncMaster();
     if (!moved_ && Visible()) return;
-    WalkTo(moved_ ? master_->RecNo() : StepFrom(TDir::Forward), TDir::Forward);
+    WalkTo(moved_ ? InRangeOr(master_->RecNo(), TDir::Forward) : StepFrom(TDir::Forward),
+           TDir::Forward);
     moved_ = false;
     return;
   }

@@ -208,6 +208,7 @@ class TDbfHandler : public TDbfFields {
 
   uint32_t Candidate(int64_t code);
   uint32_t StepFrom(TDir dir);
+  uint32_t InRangeOr(uint32_t r, TDir dir);
   void WalkTo(uint32_t candidate, TDir dir);
   void PastEnd(TDir dir);
   void SyncMaster();

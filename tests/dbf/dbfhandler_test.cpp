@@ -228,6 +228,22 @@ TEST(DbfHandler, RangeWithFilterAndMovedFlag) {
   h.SetKeyRange("b", "c");
   h.GotoRecord(4);  // outside the range
   EXPECT_TRUE(h.Moved());
+  h.GotoRecord(TDbfTable::kGotoPrevious);  // back into the range from above
+  EXPECT_EQ(h.RecNo(), 2u);
+  h.GotoRecord(3);  // below the range
+  h.GotoRecord(TDbfTable::kGotoNext);
+  EXPECT_EQ(h.RecNo(), 2u);
+  h.GotoRecord(3);
+  h.GotoRecord(TDbfTable::kGotoPrevious);
+  EXPECT_TRUE(h.Bof());
+  // A rewrite that moves the current record out of the range sets the moved flag.
+  h.GotoRecord(2);
+  h.WriteTextByName("VALUE", "z");
+  h.RewriteRecord(2);
+  EXPECT_TRUE(h.Moved());
+  h.WriteTextByName("VALUE", "c");
+  h.RewriteRecord(2);
+  EXPECT_FALSE(h.Moved());
   h.GotoRecord(5);
   EXPECT_FALSE(h.Moved());
   // The dataset's own filter handler can refuse records as well.
@@ -237,6 +253,13 @@ TEST(DbfHandler, RangeWithFilterAndMovedFlag) {
   EXPECT_EQ(WalkForward(h), (std::vector<uint32_t>{2, 5}));
   h.SetFilterActive(false);
   EXPECT_EQ(WalkForward(h), (std::vector<uint32_t>{1, 2, 5}));
+  // A step from a record below the range lands in the range, not on the next key below it.
+  h.GotoRecord(5);
+  h.WriteTextByName("VALUE", "aa");
+  h.RewriteRecord(5);
+  h.GotoRecord(3);
+  h.GotoRecord(TDbfTable::kGotoNext);
+  EXPECT_EQ(h.RecNo(), 1u);
 }
 
 TEST(DbfHandler, FindWithExactAndNearFlags) {

@@ -19,11 +19,13 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
+#include "app/frmconverter.h"
 #include "platform/dialogservice.h"
 #include "platform/folders.h"
 #include "platform/inifile.h"
 #include "platform/shellopen.h"
 #include "platform/singleinstance.h"
+#include "support/frminfo.h"
 #include "support/frmvoorkeuren.h"
 #include "support/persinstellingen.h"
 #include "util/formats.h"
@@ -100,6 +102,7 @@ const TActionDef kActions[] = {
     {"actVorigeWeek", nullptr, "<", {}},
     {"actHuidigeWeek", nullptr, "o", {}},
     {"actVolgendeWeek", nullptr, ">", {}},
+    {"actDateTimestampConverter", nullptr, "Datum/timestamp converter", QKeySequence("Ctrl+Alt+F12")},
 };
 
 QString Tr(const char* text) {
@@ -158,6 +161,14 @@ void TfrmMain::CreateActions() {
     // Created on first use and kept for the run.
     if (!frmVoorkeuren_) frmVoorkeuren_ = new TfrmVoorkeuren(prefs_, this);
     if (frmVoorkeuren_->exec() == QDialog::Accepted) ApplyPreferences();
+  });
+  connect(actions_["actDateTimestampConverter"], &QAction::triggered, this, [this] {
+    if (!frmConverter_) frmConverter_ = new TfrmDateTimestampConverter(this);
+    frmConverter_->Toggle();
+  });
+  connect(actions_["actInfo"], &QAction::triggered, this, [this] {
+    if (!frmInfo_) frmInfo_ = new TfrmInfo(this);
+    frmInfo_->ShowInfo();
   });
   connect(actions_["actHelpContents"], &QAction::triggered, this, [] { ShellOpen(HelpFile()); });
   connect(actions_["actVorigeWeek"], &QAction::triggered, this, [this] {
@@ -499,6 +510,7 @@ void TfrmMain::FormActivate() {
   chkTotalExclOverhead_->setChecked(prefs_.Ini().ReadBool("Totals", "ExclOverhead", false));
 
   activated_ = true;
+  if (!frmInfo_) frmInfo_ = new TfrmInfo(this);
   emit FirstActivationDone();
 }
 

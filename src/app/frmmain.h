@@ -28,6 +28,8 @@ namespace hb {
 
 class TPersInstellingen;
 class TSingleInstance;
+class TfrmDateTimestampConverter;
+class TfrmInfo;
 class TfrmVoorkeuren;
 
 class TfrmMain : public QMainWindow {
@@ -40,6 +42,9 @@ class TfrmMain : public QMainWindow {
   // An action by its name ("actInvoeren", ...); nullptr for an unknown name.
   QAction* Action(const QString& name) const { return actions_.value(name); }
   QMenu* Menu(const QString& name) const { return menus_.value(name); }
+  // The converter window once Ctrl+Alt+F12 made it; the info window once activated.
+  TfrmDateTimestampConverter* Converter() const { return frmConverter_; }
+  TfrmInfo* Info() const { return frmInfo_; }
 
   // The area where the week planner goes, and the list view that can replace it.
   QWidget* PlannerArea() const { return pnlPlanner_; }
@@ -101,6 +106,8 @@ class TfrmMain : public QMainWindow {
   QCheckBox* chkTotalExclOverhead_ = nullptr;
   QTimer* tmrBlink_ = nullptr;
   TfrmVoorkeuren* frmVoorkeuren_ = nullptr;
+  TfrmDateTimestampConverter* frmConverter_ = nullptr;  // made on the first Ctrl+Alt+F12
+  TfrmInfo* frmInfo_ = nullptr;                           // made at the first activation
 
   bool activated_ = false;
   bool activationQueued_ = false;

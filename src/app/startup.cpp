@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 #include <memory>
 
@@ -11,6 +12,8 @@
 #include "platform/folders.h"
 #include "platform/inifile.h"
 #include "platform/singleinstance.h"
+#include "support/frminfo.h"
+#include "support/frmuninstall.h"
 #include "support/persinstellingen.h"
 #include "util/crashhandler.h"
 #include "util/guardedapplication.h"
@@ -185,16 +188,30 @@ int RunApplication(THbApplication& app) {
   // Main sequence.
   SetHelpFile("Hbok_EN.hlp");
   if (state.commandLine.Uninstall) {
-    // The uninstall window asks for feedback here; the program then ends without login.
+    // Feedback is asked for; the program then ends without login.
+    QString language = prefs.Ini().ReadString("Options", "Language", "EN").trimmed();
+    TfrmUninstall().Execute(Paths().ProgramFolder, language.isEmpty() ? "EN" : language);
     return 0;
   }
   if (!RunLogin(state.commandLine, state.loginName)) return 0;
+
+  // The splash screen ends itself when the main window takes the focus; its first
+  // activation ends it too, for desktops that never gave the splash the focus.
+  QPointer<TfrmInfo> splash = TfrmInfo::ShowSplash();
+  struct TEndSplash {
+    QPointer<TfrmInfo>& splash;
+    ~TEndSplash() { delete splash.data(); }
+  } endSplash{splash};
 
   // The windows and modules, in this order; the data module comes after the main window and
   // the entry dialog, whose creation must not touch the tables.
   TfrmMain frmMain(instance, prefs, state.commandLine, state.loginName);
   // Print work table, report generator, uninstall window, entry dialog, data module and
   // master data report modules are created here.
+
+  QObject::connect(&frmMain, &TfrmMain::FirstActivationDone, &frmMain, [&splash] {
+    if (splash) splash->EndSplash();
+  });
 
   if (qEnvironmentVariable("HOURBOOK_QUIT_AFTER_START") == "1") {
     // Test runs end themselves once the start-up is complete.

@@ -23,8 +23,8 @@ QString Tr(const char* text) {
 }  // namespace
 
 TfrmDateTimestampConverter::TfrmDateTimestampConverter(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                         Qt::WindowTitleHint) {
+    : QWidget(owner,
+              Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setObjectName("frmDateTimestampConverter");
   setWindowTitle(Tr("Datum/timestamp converter"));
   QFont font("Arial");
@@ -49,8 +49,8 @@ TfrmDateTimestampConverter::TfrmDateTimestampConverter(QWidget* owner)
   edtTime_->setInputMask("09:99;_");
   edtTime_->setText("  :  ");
 
-  QAction* dropDown = edtDate_->addAction(style()->standardIcon(QStyle::SP_ArrowDown),
-                                          QLineEdit::TrailingPosition);
+  QAction* dropDown =
+      edtDate_->addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
   dropDown->setObjectName("actDropDownCalendar");
   connect(dropDown, &QAction::triggered, this, &TfrmDateTimestampConverter::DropDownCalendar);
 
@@ -66,8 +66,7 @@ TfrmDateTimestampConverter::TfrmDateTimestampConverter(QWidget* owner)
   navy.setColor(QPalette::WindowText, QColor(0, 0, 0x80));
   lblDatumTijd_->setPalette(navy);
 
-  connect(edtTimestamp_, &QLineEdit::textChanged, this,
-          [this] { BoxChanged(TSource::Timestamp); });
+  connect(edtTimestamp_, &QLineEdit::textChanged, this, [this] { BoxChanged(TSource::Timestamp); });
   connect(edtDateTime_, &QLineEdit::textChanged, this, [this] { BoxChanged(TSource::DateTime); });
   connect(edtDate_, &QLineEdit::textChanged, this, [this] { BoxChanged(TSource::DateOrTime); });
   connect(edtTime_, &QLineEdit::textChanged, this, [this] { BoxChanged(TSource::DateOrTime); });
@@ -148,7 +147,7 @@ void TfrmDateTimestampConverter::DropDownCalendar() {
   layout->addWidget(calendar);
   double current = 0;
   calendar->setSelectedDate(ParseDate(edtDate_->text(), current) ? MomentToDate(current)
-                                                                  : QDate::currentDate());
+                                                                 : QDate::currentDate());
   connect(calendar, &QCalendarWidget::clicked, popup, [this, popup](const QDate& date) {
     edtDate_->setText(DateText(DateToMoment(date)));
     popup->close();

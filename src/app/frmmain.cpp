@@ -102,7 +102,8 @@ const TActionDef kActions[] = {
     {"actVorigeWeek", nullptr, "<", {}},
     {"actHuidigeWeek", nullptr, "o", {}},
     {"actVolgendeWeek", nullptr, ">", {}},
-    {"actDateTimestampConverter", nullptr, "Datum/timestamp converter", QKeySequence("Ctrl+Alt+F12")},
+    {"actDateTimestampConverter", nullptr, "Datum/timestamp converter",
+     QKeySequence("Ctrl+Alt+F12")},
 };
 
 QString Tr(const char* text) {

@@ -25,8 +25,7 @@ QString Tr(const char* text) {
 
 }  // namespace
 
-TfrmInfo::TfrmInfo(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
   setObjectName("frmInfo");
   setFixedSize(320, 170);
 
@@ -44,7 +43,8 @@ TfrmInfo::TfrmInfo(QWidget* parent)
   auto* imgIcon = new QLabel(pnlInfo);
   imgIcon->setObjectName("imgIcon");
   QIcon icon = QApplication::windowIcon();
-  if (icon.isNull()) icon = QIcon::fromTheme("hourbook", style()->standardIcon(QStyle::SP_ComputerIcon));
+  if (icon.isNull())
+    icon = QIcon::fromTheme("hourbook", style()->standardIcon(QStyle::SP_ComputerIcon));
   imgIcon->setPixmap(icon.pixmap(48, 48));
   grid->addWidget(imgIcon, 0, 0, 3, 1, Qt::AlignTop);
 

@@ -28,8 +28,8 @@ struct TBoxes {
   bool operator==(const TBoxes&) const = default;
 };
 std::ostream& operator<<(std::ostream& os, const TBoxes& b) {
-  return os << "{'" << b.timestamp << "', '" << b.dateTime << "', '" << b.date << "', '"
-            << b.time << "', '" << b.label << "'}";
+  return os << "{'" << b.timestamp << "', '" << b.dateTime << "', '" << b.date << "', '" << b.time
+            << "', '" << b.label << "'}";
 }
 
 TBoxes Read(const hb::TfrmDateTimestampConverter& frm) {
@@ -104,18 +104,19 @@ TEST(ConverterWindow, TypedDateAndTimeFillTimestampAndDayNumber) {
   Type(frm.edtDate(), "01-01-1995");
   EXPECT_EQ(Read(frm), (TBoxes{"           0", "34700", "01-01-1995", ":", "01-01-1995 00:00:00"}));
   Type(frm.edtTime(), "1200");
-  EXPECT_EQ(Read(frm), (TBoxes{"       43200", "34700.5", "01-01-1995", "12:00",
-                               "01-01-1995 12:00:00"}));
+  EXPECT_EQ(Read(frm),
+            (TBoxes{"       43200", "34700.5", "01-01-1995", "12:00", "01-01-1995 12:00:00"}));
   EXPECT_EQ(frm.edtTimestamp()->text(), QString(7, ' ') + "43200");
 
   // An unreadable date counts as day 0 (30-12-1899): a negative stamp, beyond 32 bits.
   Type(frm.edtDate(), "31-02-1995");
-  EXPECT_EQ(Read(frm), (TBoxes{" -2998036800", "0.5", "31-02-1995", "12:00",
-                               "01-01-1995 00:00:00"}));
+  EXPECT_EQ(Read(frm),
+            (TBoxes{" -2998036800", "0.5", "31-02-1995", "12:00", "01-01-1995 00:00:00"}));
   // An unreadable time counts as 0.
   Type(frm.edtDate(), "02-01-1995");
   Type(frm.edtTime(), "99");
-  EXPECT_EQ(Read(frm), (TBoxes{"       86400", "34701", "02-01-1995", "99:", "02-01-1995 00:00:00"}));
+  EXPECT_EQ(Read(frm),
+            (TBoxes{"       86400", "34701", "02-01-1995", "99:", "02-01-1995 00:00:00"}));
 }
 
 TEST(ConverterWindow, TypingInABoxNeverChangesThatBox) {
@@ -193,6 +194,7 @@ TEST_F(ConverterKeyTest, CtrlAltF12TogglesTheConverterWhichKeepsItsContents) {
   main.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
   EXPECT_EQ(main.Converter(), nullptr) << "made on first use";
+  EXPECT_NE(main.Info(), nullptr) << "the info window is made at the first activation";
 
   QTest::keyClick(&main, Qt::Key_F12, Qt::ControlModifier | Qt::AltModifier);
   hb::TfrmDateTimestampConverter* frm = main.Converter();

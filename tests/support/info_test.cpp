@@ -1,6 +1,6 @@
 // The info window: its contents, Alt+V, the modal Info use with its close button, the
 // splash screen's end and the history file in a developer's folder.
-#include "support/frminfo.h"
+#include "support/info.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "support/info.h"
+#include "support/frminfo.h"
 #include "testutil.h"
 #include "util/version.h"
 

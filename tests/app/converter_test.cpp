@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCalendarWidget>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -150,6 +152,22 @@ TEST(ConverterWindow, TypingInABoxNeverChangesThatBox) {
   EXPECT_EQ(frm.edtDate()->text(), "15-03-2004");
   EXPECT_EQ(frm.edtDateTime()->text(), "38061.39583333");
   EXPECT_EQ(frm.lblDatumTijd()->text(), "15-03-2004 09:30:00");
+}
+
+TEST(ConverterWindow, DropDownCalendarFillsTheDateBox) {
+  hb::TfrmDateTimestampConverter frm;
+  frm.show();
+  Type(frm.edtDate(), "15-03-2004");
+  frm.edtDate()->findChild<QAction*>("actDropDownCalendar")->trigger();
+  auto* calendar = frm.findChild<QCalendarWidget*>("calDropDown");
+  ASSERT_NE(calendar, nullptr);
+  EXPECT_EQ(calendar->selectedDate(), QDate(2004, 3, 15)) << "opens on the box's date";
+  auto* days = calendar->findChild<QTableView*>();
+  ASSERT_NE(days, nullptr);
+  QTest::keyClick(days, Qt::Key_Right);
+  QTest::keyClick(days, Qt::Key_Return);
+  EXPECT_EQ(frm.edtDate()->text(), "16-03-2004");
+  EXPECT_EQ(frm.edtTimestamp()->text(), "   290476800");
 }
 
 TEST(ConverterWindow, DayNumberTextFollowsTheLocale) {

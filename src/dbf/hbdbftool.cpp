@@ -1,0 +1,332 @@
+#include "dbf/hbdbftool.h"
+
+#include <QFileInfo>
+#include <cstdio>
+#include <memory>
+
+#include "dbf/cdxfile.h"
+#include "dbf/dbffields.h"
+#include "dbf/diskfile.h"
+#include "dbf/exprdbf.h"
+#include "dbf/exprhandler.h"
+#include "dbf/indexdbfsource.h"
+#include "dbf/memofile.h"
+#include "platform/codepage.h"
+
+namespace hb {
+namespace {
+
+const char* kUsage =
+    "Usage: hbdbf COMMAND TABLE [options]\n"
+    "  info TABLE                      version, record count, fields, memo and index file\n"
+    "  dump TABLE [--deleted] [--tag NAME] [--filter EXPR]\n"
+    "                                  records as tab-separated text; deleted records\n"
+    "                                  only with --deleted, marked with *\n"
+    "  eval TABLE EXPR [--recno N]     value and type of EXPR per record ('-': no table)\n"
+    "  tags TABLE                      the tags of the table's .CDX file\n"
+    "Exit codes: 0 success, 1 a failure found, 2 bad usage or an engine error.\n";
+
+struct TUsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Bytes of the table as terminal text: control characters escaped so that a value stays
+// on one line and in one column.
+QString Show(const std::string& bytes) {
+  std::string s;
+  for (unsigned char c : bytes) {
+    if (c == '\\') s += "\\\\";
+    else if (c == '\t') s += "\\t";
+    else if (c == '\n') s += "\\n";
+    else if (c == '\r') s += "\\r";
+    else if (c < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", c);
+      s += buf;
+    } else s += static_cast<char>(c);
+  }
+  return AnsiToQString(s);
+}
+
+std::string Trimmed(const std::string& s, bool left) {
+  size_t e = s.find_last_not_of(' ');
+  if (e == std::string::npos) return {};
+  size_t b = left ? s.find_first_not_of(' ') : 0;
+  return s.substr(b, e + 1 - b);
+}
+
+std::string IsoDate(double julian) {
+  if (IsEmptyDate(julian)) return {};
+  int y, m, d;
+  DateFromJulian(static_cast<int64_t>(julian), y, m, d);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, m, d);
+  return buf;
+}
+
+const char* Flavour(uint8_t v) {
+  switch (v) {
+    case 0x03: return "dBase III / FoxPro, no memo";
+    case 0x04: return "dBase IV, no memo";
+    case 0x30: return "Visual FoxPro";
+    case 0x83: return "dBase III with memo";
+    case 0x8B: return "dBase IV with memo";
+    case 0xF5: return "FoxPro 2 with memo";
+  }
+  return "unknown";
+}
+
+// The value of one field for the dump.
+std::string FieldText(TDbfFields& t, const TDbfFieldDef& f) {
+  std::string raw = t.ReadRaw(f.Number);
+  bool binary30 = t.Version() == 0x30 &&
+                  (f.Type == 'I' || f.Type == 'T' || f.Type == 'Y' || f.Type == 'B');
+  if (binary30) {
+    if (f.Type == 'T') {
+      double v = t.ReadNumber(f.Number);
+      std::string d = IsoDate(static_cast<int64_t>(v));
+      if (d.empty()) return {};
+      int ms = static_cast<int>((v - static_cast<int64_t>(v)) * 86400000.0 + 0.5) / 1000;
+      char buf[16];
+      std::snprintf(buf, sizeof buf, " %02d:%02d:%02d", ms / 3600, ms / 60 % 60, ms % 60);
+      return d + buf;
+    }
+    if (f.Type == 'B') return NumberText(t.ReadNumber(f.Number));
+    return t.ReadText(f.Number);
+  }
+  switch (f.Type) {
+    case 'C':
+      return Trimmed(raw, false);
+    case 'D': {
+      std::string s = Trimmed(raw, true);
+      if (s.size() == 8 && s != "00000000")
+        return s.substr(0, 4) + "-" + s.substr(4, 2) + "-" + s.substr(6, 2);
+      return s == "00000000" ? std::string() : s;
+    }
+    case 'L': {
+      char c = raw.empty() ? ' ' : raw[0];
+      if (std::string("TtYyJj").find(c) != std::string::npos) return "T";
+      if (std::string("FfNn").find(c) != std::string::npos) return "F";
+      return {};
+    }
+    case 'M':
+    case 'B':
+    case 'G':
+      return t.ReadMemoText(f.Number);
+    default:
+      return Trimmed(raw, true);
+  }
+}
+
+std::string ValueText(const TExpValue& v) {
+  switch (v.Type) {
+    case etText:
+    case etMemo:
+      return v.Text;
+    case etNumber:
+    case etInteger:
+      return NumberText(v.Num);
+    case etDate:
+      return IsoDate(v.Num);
+    case etDateTime:
+      return NumberText(v.Num);
+    case etBoolean:
+      return v.Bool ? ".T." : ".F.";
+  }
+  return {};
+}
+
+struct TOpenTable {
+  TDbfFields Table;
+  std::unique_ptr<TDbfIndexSource> Source;
+  std::unique_ptr<TCdxFile> Index;
+
+  explicit TOpenTable(const QString& path) {
+    Table.Open(path.toStdString(), true, false);
+  }
+  std::string IndexPath() {
+    return FindFileAnyCase(ChangeFileExt(Table.FilePath(), ".CDX"));
+  }
+  bool HasIndex() { return QFileInfo::exists(QString::fromStdString(IndexPath())); }
+  TCdxFile& OpenIndex() {
+    if (!Index) {
+      if (!HasIndex()) throw EDbfError("Table " + Table.FilePath() + " has no index file (.CDX)");
+      Source = std::make_unique<TDbfIndexSource>(Table);
+      Index = TCdxFile::Open(IndexPath(), true, false, Source.get());
+    }
+    return *Index;
+  }
+};
+
+int Info(const QString& path, QTextStream& out) {
+  TOpenTable o(path);
+  TDbfFields& t = o.Table;
+  const unsigned char* h = t.HeaderImage();
+  out << "File:           " << QString::fromStdString(t.FilePath()) << "\n";
+  out << "Version:        0x" << QString::number(t.Version(), 16).toUpper().rightJustified(2, '0')
+      << "\n";
+  out << "Flavour:        " << Flavour(t.Version()) << "\n";
+  out << "Last update:    " << QString::asprintf("%02d-%02d-%02d", h[1], h[2], h[3]) << "\n";
+  out << "Records:        " << t.RecordCount() << "\n";
+  out << "Header length:  " << t.HeaderLength() << "\n";
+  out << "Record length:  " << t.RecordLength() << "\n";
+  out << "Fields:         " << t.FieldCount() << "\n";
+  for (const TDbfFieldDef& f : t.Fields())
+    out << "  " << QString::fromStdString(f.Name).leftJustified(11) << f.Type << " "
+        << QString::number(f.Width).rightJustified(5) << " "
+        << QString::number(f.Decimals).rightJustified(3) << "\n";
+  int rc = 0;
+  if (t.HasMemoFields()) {
+    try {
+      TMemoFile* m = t.Memo();
+      out << "Memo file:      " << QString::fromStdString(m->FilePath()) << " (block size "
+          << m->BlockSize() << ")\n";
+    } catch (const EDbfError& e) {
+      out << "Memo file:      missing (" << QString::fromStdString(e.what()) << ")\n";
+      rc = 1;
+    }
+  } else {
+    out << "Memo file:      none\n";
+  }
+  if (o.HasIndex()) {
+    TCdxFile& x = o.OpenIndex();
+    out << "Index file:     " << QString::fromStdString(x.Path()) << " (" << x.TagCount()
+        << " tags)\n";
+  } else {
+    out << "Index file:     none\n";
+  }
+  return rc;
+}
+
+int Dump(const QString& path, bool deleted, const QString& tag, const QString& filter,
+         QTextStream& out) {
+  TOpenTable o(path);
+  TDbfFields& t = o.Table;
+  TExpDbfLink link(t);
+  TExpUserLink user(link);
+  std::unique_ptr<TExpHandler> cond;
+  if (!filter.isEmpty()) cond = std::make_unique<TExpHandler>(&user, QStringToAnsi(filter));
+  TIndexTag* order = nullptr;
+  if (!tag.isEmpty()) {
+    order = o.OpenIndex().FindTag(QStringToAnsi(tag));
+    if (!order) throw EDbfError("Tag " + QStringToAnsi(tag) + " not found in " + o.IndexPath());
+  }
+  out << "RECNO\tDEL";
+  for (const TDbfFieldDef& f : t.Fields()) out << "\t" << AnsiToQString(f.Name);
+  out << "\n";
+  auto one = [&](uint32_t r) {
+    t.GotoRecord(r);
+    if (t.Deleted() && !deleted) return;
+    if (cond) {
+      TExpValue v;
+      cond->EvaluateValue(v);
+      if (v.Type != etBoolean) throw EDbfError("The filter expression must give a logical value");
+      if (!v.Bool) return;
+    }
+    out << r << "\t" << (t.Deleted() ? "*" : "");
+    for (const TDbfFieldDef& f : t.Fields()) out << "\t" << Show(FieldText(t, f));
+    out << "\n";
+  };
+  if (order) {
+    for (uint32_t r = order->First(); r; r = order->Next()) one(r);
+  } else {
+    for (uint32_t r = 1; r <= t.RecordCount(); ++r) one(r);
+  }
+  return 0;
+}
+
+int Eval(const QString& path, const QString& expr, long recno, QTextStream& out) {
+  TExpValue v;
+  if (path == "-") {
+    TExpHandler h(nullptr, QStringToAnsi(expr));
+    h.EvaluateValue(v);
+    out << Show(ValueText(v)) << "\t" << ExpTypeName(v.Type) << "\n";
+    return 0;
+  }
+  TOpenTable o(path);
+  TDbfFields& t = o.Table;
+  TExpDbfLink link(t);
+  TExpUserLink user(link);
+  TExpHandler h(&user, QStringToAnsi(expr));
+  uint32_t first = 1, last = t.RecordCount();
+  if (recno >= 0) {
+    if (recno < 1 || recno > static_cast<long>(t.RecordCount()))
+      throw EDbfError("Record " + std::to_string(recno) + " does not exist (the table has " +
+                      std::to_string(t.RecordCount()) + " records)");
+    first = last = static_cast<uint32_t>(recno);
+  }
+  for (uint32_t r = first; r <= last && r >= 1; ++r) {
+    t.GotoRecord(r);
+    h.EvaluateValue(v);
+    out << r << "\t" << Show(ValueText(v)) << "\t" << ExpTypeName(v.Type) << "\n";
+  }
+  return 0;
+}
+
+int Tags(const QString& path, QTextStream& out) {
+  TOpenTable o(path);
+  TCdxFile& x = o.OpenIndex();
+  out << "TAG\tKEY\tFOR\tTYPE\tLENGTH\tFLAGS\tKEYS\n";
+  for (int i = 0; i < x.TagCount(); ++i) {
+    auto* tag = static_cast<TCdxTag*>(x.Tag(i));
+    QStringList flags;
+    if (tag->Unique()) flags << "unique";
+    if (tag->Descending()) flags << "descending";
+    out << AnsiToQString(tag->Name()) << "\t" << Show(tag->KeyExpression()) << "\t"
+        << Show(tag->ForExpression()) << "\t" << char(tag->KeyType()) << "\t" << tag->KeyLength()
+        << "\t" << (flags.isEmpty() ? QString("-") : flags.join(",")) << "\t"
+        << tag->AllKeys().size() << "\n";
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunDbfTool(const QStringList& args, QTextStream& out, QTextStream& err) {
+  try {
+    if (args.isEmpty()) throw TUsageError("no command given");
+    QString cmd = args[0];
+    if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+      out << kUsage;
+      return 0;
+    }
+    QStringList pos;
+    bool deleted = false;
+    QString tag, filter;
+    long recno = -1;
+    for (int i = 1; i < args.size(); ++i) {
+      const QString& a = args[i];
+      auto value = [&]() {
+        if (i + 1 >= args.size()) throw TUsageError(a.toStdString() + " needs a value");
+        return args[++i];
+      };
+      if (a == "--deleted" && cmd == "dump") deleted = true;
+      else if (a == "--tag" && cmd == "dump") tag = value();
+      else if (a == "--filter" && cmd == "dump") filter = value();
+      else if (a == "--recno" && cmd == "eval") {
+        bool ok = false;
+        recno = value().toLong(&ok);
+        if (!ok || recno < 1) throw TUsageError("--recno needs a record number from 1");
+      } else if (a.startsWith("--")) throw TUsageError("unknown option " + a.toStdString());
+      else pos << a;
+    }
+    int want = cmd == "eval" ? 2 : 1;
+    if (cmd != "info" && cmd != "dump" && cmd != "eval" && cmd != "tags")
+      throw TUsageError("unknown command " + cmd.toStdString());
+    if (pos.size() != want)
+      throw TUsageError(cmd.toStdString() + (want == 2 ? " needs a table and an expression"
+                                                       : " needs one table"));
+    if (cmd == "info") return Info(pos[0], out);
+    if (cmd == "dump") return Dump(pos[0], deleted, tag, filter, out);
+    if (cmd == "eval") return Eval(pos[0], pos[1], recno, out);
+    return Tags(pos[0], out);
+  } catch (const TUsageError& e) {
+    err << "hbdbf: " << e.what() << "\n" << kUsage;
+  } catch (const std::exception& e) {
+    out.flush();
+    err << "hbdbf: " << AnsiToQString(e.what()) << "\n";
+  }
+  return 2;
+}
+
+}  // namespace hb

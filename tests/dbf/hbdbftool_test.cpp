@@ -1,0 +1,173 @@
+// The engine's command-line tool: info, dump, eval and tags on small tables, the built
+// binary, a table written by python3-dbf, and bad usage and damaged files.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "dbf/cdxfile.h"
+#include "dbf/dbfbuilder.h"
+#include "dbf/dbffields.h"
+#include "dbf/hbdbftool.h"
+#include "dbf/indexdbfsource.h"
+#include "testutil.h"
+
+namespace hb {
+namespace {
+
+struct TRun {
+  int Rc;
+  QString Out, Err;
+};
+
+TRun RunTool(const QStringList& args) {
+  QString o, e;
+  QTextStream out(&o), err(&e);
+  int rc = RunDbfTool(args, out, err);
+  out.flush();
+  err.flush();
+  return {rc, o, e};
+}
+
+class HbdbfTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    fox = dir.filePath("PEOPLE.DBF");
+    {
+      TFoxBuilder b(fox.toStdString());
+      b.AddField("NAME", 'C', 0, 10);
+      b.AddField("NUM", 'N', 2, 8);
+      b.AddField("DAY", 'D', 0, 8);
+      b.AddField("NOTE", 'M', 0, 10);
+      b.Finish();
+    }
+    TDbfFields t;
+    t.Open(fox.toStdString(), false, true);
+    struct {
+      const char* Name;
+      double Num;
+      const char* Note;
+    } rows[] = {{"piet", 3, "line1\nline2"}, {"Jan", 1, ""}, {"caf\xE9", 2, "x"}};
+    for (const auto& r : rows) {
+      t.BlankRecord();
+      t.WriteTextByName("NAME", r.Name);
+      t.WriteNumberByName("NUM", r.Num);
+      t.WriteDateByName("DAY", JulianFromDate(2024, 1, 2));
+      t.WriteMemo(4, r.Note);
+      t.AppendRecord();
+    }
+    t.GotoRecord(2);
+    t.MarkDeleted();
+    t.RewriteRecord(2);
+    TDbfIndexSource source(t);
+    auto index = TCdxFile::OpenOrCreate(dir.filePath("PEOPLE.CDX").toStdString(), false, &source);
+    index->CreateTag("UNAME", "UPPER(NAME)", "NUM > 1", false, false);
+    index->CreateTag("NUM", "NUM", "", true, true);
+  }
+  QTemporaryDir dir;
+  QString fox;
+};
+
+TEST_F(HbdbfTool, InfoShowsHeaderFieldsMemoAndIndex) {
+  TRun r = RunTool({"info", fox});
+  ASSERT_EQ(r.Rc, 0) << r.Err.toStdString();
+  EXPECT_TRUE(r.Out.contains("Version:        0xF5"));
+  EXPECT_TRUE(r.Out.contains("Records:        3"));
+  EXPECT_TRUE(r.Out.contains("  NAME       C    10   0"));
+  EXPECT_TRUE(r.Out.contains("  NUM        N     8   2"));
+  EXPECT_TRUE(r.Out.contains("PEOPLE.fpt"));
+  EXPECT_TRUE(r.Out.contains("PEOPLE.CDX (2 tags)"));
+}
+
+TEST_F(HbdbfTool, DumpInPhysicalAndTagOrderWithDeletedAndFilter) {
+  TRun r = RunTool({"dump", fox});
+  ASSERT_EQ(r.Rc, 0) << r.Err.toStdString();
+  EXPECT_EQ(r.Out,
+            "RECNO\tDEL\tNAME\tNUM\tDAY\tNOTE\n"
+            "1\t\tpiet\t3.00\t2024-01-02\tline1\\nline2\n"
+            "3\t\tcaf\u00E9\t2.00\t2024-01-02\tx\n");
+  r = RunTool({"dump", fox, "--deleted", "--tag", "num"});
+  ASSERT_EQ(r.Rc, 0) << r.Err.toStdString();
+  QStringList lines = r.Out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 4);
+  EXPECT_TRUE(lines[1].startsWith("1\t\tpiet"));
+  EXPECT_TRUE(lines[3].startsWith("2\t*\tJan"));
+  r = RunTool({"dump", fox, "--filter", "NUM < 3"});
+  EXPECT_EQ(r.Out.count('\n'), 2);
+  EXPECT_TRUE(r.Out.contains("3\t\tcaf"));
+}
+
+TEST_F(HbdbfTool, EvalPerRecordForOneRecordAndWithoutTable) {
+  TRun r = RunTool({"eval", fox, "UPPER(NAME)"});
+  ASSERT_EQ(r.Rc, 0) << r.Err.toStdString();
+  EXPECT_EQ(r.Out, "1\tPIET      \tText\n2\tJAN       \tText\n3\tCAF\u00C9      \tText\n");
+  r = RunTool({"eval", fox, "NUM * 2", "--recno", "3"});
+  EXPECT_EQ(r.Out, "3\t4\tNumber\n");
+  r = RunTool({"eval", "-", "1 + 2 = 3"});
+  EXPECT_EQ(r.Out, ".T.\tBoolean\n");
+}
+
+TEST_F(HbdbfTool, TagsListKeysForExpressionsFlagsAndCounts) {
+  TRun r = RunTool({"tags", fox});
+  ASSERT_EQ(r.Rc, 0) << r.Err.toStdString();
+  EXPECT_TRUE(r.Out.contains("UNAME\tUPPER(NAME)\tNUM > 1\tC\t10\t-\t2\n"));
+  EXPECT_TRUE(r.Out.contains("NUM\tNUM\t\tN\t8\tunique,descending\t3\n"));
+}
+
+TEST_F(HbdbfTool, ErrorsGiveExitTwoWithAMessage) {
+  struct {
+    QStringList Args;
+    const char* Message;
+  } cases[] = {{{}, "no command"},
+               {{"frobnicate", "X"}, "unknown command"},
+               {{"dump"}, "needs one table"},
+               {{"dump", "X", "--tag"}, "--tag needs a value"},
+               {{"eval", "X", "1", "--recno", "0"}, "--recno"},
+               {{"info", "/nonexistent/NOPE.DBF"}, "could not be found"},
+               {{"eval", "-", "1 +"}, ""},
+               {{"dump", "PEOPLE", "--tag", "NOPE"}, "Tag NOPE not found"}};
+  for (auto& c : cases) {
+    for (QString& a : c.Args)
+      if (a == "PEOPLE") a = fox;
+    TRun r = RunTool(c.Args);
+    EXPECT_EQ(r.Rc, 2) << c.Args.join(' ').toStdString();
+    EXPECT_TRUE(r.Err.startsWith("hbdbf: ")) << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains(c.Message)) << r.Err.toStdString();
+  }
+  QByteArray bytes = hbtest::ReadFile(fox);
+  bytes[8] = 0x05;  // header length too small
+  bytes[9] = 0;
+  QString bad = dir.filePath("BAD.DBF");
+  ASSERT_TRUE(hbtest::WriteFile(bad, bytes));
+  TRun r = RunTool({"dump", bad});
+  EXPECT_EQ(r.Rc, 2);
+  EXPECT_TRUE(r.Err.startsWith("hbdbf: ")) << r.Err.toStdString();
+}
+
+TEST_F(HbdbfTool, BuiltBinaryRunsAndReadsAPythonDbfTable) {
+  QProcess p;
+  p.start(hbtest::BinaryPath("hbdbf"), {"dump", fox, "--tag", "UNAME"});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitCode(), 0);
+  EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).count('\n'), 3);
+
+  QProcess py;
+  py.setWorkingDirectory(dir.path());
+  py.start("python3", {"-c",
+                       "import dbf\n"
+                       "t = dbf.Table('py.dbf', 'NAME C(8); QTY N(5,1)', dbf_type='db3')\n"
+                       "t.open(dbf.READ_WRITE)\n"
+                       "t.append(('abc', 1.5))\n"
+                       "t.append(('def', -2))\n"
+                       "t.close()\n"});
+  if (!py.waitForStarted(5000) || !py.waitForFinished(30000) || py.exitCode() != 0)
+    GTEST_SKIP() << "python3-dbf not available";
+  TRun r = RunTool({"dump", dir.filePath("py.dbf")});
+  ASSERT_EQ(r.Rc, 0) << r.Err.toStdString();
+  EXPECT_EQ(r.Out, "RECNO\tDEL\tNAME\tQTY\n1\t\tabc\t1.5\n2\t\tdef\t-2.0\n");
+}
+
+}  // namespace
+}  // namespace hb

@@ -155,7 +155,7 @@ TEST_F(HbdbfTool, BuiltBinaryRunsAndReadsAPythonDbfTable) {
 
   QProcess py;
   py.setWorkingDirectory(dir.path());
-  py.start("python3", {"-c",
+  py.start(QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3", {"-c",
                        "import dbf\n"
                        "t = dbf.Table('py.dbf', 'NAME C(8); QTY N(5,1)', dbf_type='db3')\n"
                        "t.open(dbf.READ_WRITE)\n"

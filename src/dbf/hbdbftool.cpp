@@ -2,7 +2,10 @@
 
 #include <QFileInfo>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <optional>
+#include <set>
 
 #include "dbf/cdxfile.h"
 #include "dbf/dbffields.h"
@@ -24,6 +27,8 @@ const char* kUsage =
     "                                  only with --deleted, marked with *\n"
     "  eval TABLE EXPR [--recno N]     value and type of EXPR per record ('-': no table)\n"
     "  tags TABLE                      the tags of the table's .CDX file\n"
+    "  check TABLE                     compare every tag with the keys of the records\n"
+    "  reindex TABLE                   rebuild every tag (needs the table exclusively)\n"
     "Exit codes: 0 success, 1 a failure found, 2 bad usage or an engine error.\n";
 
 struct TUsageError : std::runtime_error {
@@ -280,6 +285,81 @@ int Tags(const QString& path, QTextStream& out) {
   return 0;
 }
 
+// A key as text for messages: character keys as they are, numbers and dates as values.
+std::string KeyText(const TIndexKeyData& k) {
+  if (k.Type == TIndexKeyType::Character) return "\"" + k.Key + "\"";
+  if (k.Type == TIndexKeyType::Date) return IsoDate(k.Number());
+  return NumberText(k.Number());
+}
+
+// Walks every tag and compares its entries with the keys computed from the records.
+// A unique tag holds one record per distinct key, so there only the keys are compared
+// and each entry's record must give its key.
+int Check(const QString& path, QTextStream& out) {
+  TOpenTable o(path);
+  TCdxFile& x = o.OpenIndex();
+  int differences = 0;
+  auto report = [&](const std::string& tag, const std::string& what) {
+    ++differences;
+    out << AnsiToQString(tag) << ": " << Show(what) << "\n";
+  };
+  for (int i = 0; i < x.TagCount(); ++i) {
+    auto* tag = static_cast<TCdxTag*>(x.Tag(i));
+    std::map<uint32_t, std::string> computed;  // record -> key bytes
+    std::map<std::string, uint32_t> firstOfKey;
+    for (uint32_t r = 1; r <= o.Table.RecordCount(); ++r) {
+      o.Table.GotoRecord(r);
+      std::optional<TIndexKeyData> k = tag->RecordKey(r, false);
+      if (!k) continue;
+      computed[r] = k->Key;
+      firstOfKey.emplace(k->Key, r);
+    }
+    std::vector<TIndexKeyData> stored;
+    try {
+      stored = tag->AllKeys();
+    } catch (const EDbfError& e) {
+      report(tag->Name(), std::string("damaged: ") + e.what());
+      continue;
+    }
+    std::set<uint32_t> seen;
+    std::set<std::string> seenKeys;
+    for (const TIndexKeyData& k : stored) {
+      std::string rec = "record " + std::to_string(k.RecNo);
+      if (!seen.insert(k.RecNo).second) report(tag->Name(), rec + " appears twice");
+      auto it = computed.find(k.RecNo);
+      if (it == computed.end())
+        report(tag->Name(), rec + " has key " + KeyText(k) + " but should not be in the tag");
+      else if (it->second != k.Key)
+        report(tag->Name(), rec + " has key " + KeyText(k) + ", its record gives " +
+                                KeyText(TIndexKeyData(it->second, k.Type)));
+      if (tag->Unique() && !seenKeys.insert(k.Key).second)
+        report(tag->Name(), "key " + KeyText(k) + " appears twice in a unique tag");
+    }
+    for (const auto& [r, key] : computed) {
+      if (seen.count(r)) continue;
+      if (tag->Unique() && (seenKeys.count(key) || firstOfKey[key] != r)) continue;
+      report(tag->Name(), "record " + std::to_string(r) + " is missing with key " +
+                              KeyText(TIndexKeyData(key, tag->KeyType())));
+    }
+  }
+  if (differences == 0) out << "OK: " << x.TagCount() << " tags match the table\n";
+  return differences == 0 ? 0 : 1;
+}
+
+int Reindex(const QString& path, QTextStream& out) {
+  TDbfFields t;
+  t.Open(path.toStdString(), false, true);
+  std::string cdx = FindFileAnyCase(ChangeFileExt(t.FilePath(), ".CDX"));
+  if (!QFileInfo::exists(QString::fromStdString(cdx)))
+    throw EDbfError("Table " + t.FilePath() + " has no index file (.CDX)");
+  TDbfIndexSource source(t);
+  auto index = TCdxFile::Open(cdx, false, true, &source);
+  index->Reindex();
+  index->Flush();
+  out << "Reindexed " << index->TagCount() << " tags of " << QString::fromStdString(cdx) << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int RunDbfTool(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -311,7 +391,8 @@ int RunDbfTool(const QStringList& args, QTextStream& out, QTextStream& err) {
       else pos << a;
     }
     int want = cmd == "eval" ? 2 : 1;
-    if (cmd != "info" && cmd != "dump" && cmd != "eval" && cmd != "tags")
+    if (cmd != "info" && cmd != "dump" && cmd != "eval" && cmd != "tags" && cmd != "check" &&
+        cmd != "reindex")
       throw TUsageError("unknown command " + cmd.toStdString());
     if (pos.size() != want)
       throw TUsageError(cmd.toStdString() + (want == 2 ? " needs a table and an expression"
@@ -319,6 +400,8 @@ int RunDbfTool(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (cmd == "info") return Info(pos[0], out);
     if (cmd == "dump") return Dump(pos[0], deleted, tag, filter, out);
     if (cmd == "eval") return Eval(pos[0], pos[1], recno, out);
+    if (cmd == "check") return Check(pos[0], out);
+    if (cmd == "reindex") return Reindex(pos[0], out);
     return Tags(pos[0], out);
   } catch (const TUsageError& e) {
     err << "hbdbf: " << e.what() << "\n" << kUsage;

@@ -171,3 +171,31 @@ TEST_F(HbdbfTool, BuiltBinaryRunsAndReadsAPythonDbfTable) {
 
 }  // namespace
 }  // namespace hb
+
+namespace hb {
+namespace {
+
+TEST_F(HbdbfTool, CheckFindsAStaleTagAndReindexRepairsIt) {
+  TRun r = RunTool({"check", fox});
+  ASSERT_EQ(r.Rc, 0) << r.Out.toStdString() << r.Err.toStdString();
+  {
+    // A write that bypasses the index leaves both tags stale.
+    TDbfFields t;
+    t.Open(fox.toStdString(), false, true);
+    t.GotoRecord(1);
+    t.WriteTextByName("NAME", "zz");
+    t.WriteNumberByName("NUM", 9);
+    t.RewriteRecord(1);
+  }
+  r = RunTool({"check", fox});
+  EXPECT_EQ(r.Rc, 1);
+  EXPECT_TRUE(r.Out.contains("UNAME: record 1 has key \"PIET\", its record gives \"ZZ\""))
+      << r.Out.toStdString();
+  EXPECT_TRUE(r.Out.contains("NUM: record 1 has key 3, its record gives 9")) << r.Out.toStdString();
+  r = RunTool({"reindex", fox});
+  ASSERT_EQ(r.Rc, 0) << r.Err.toStdString();
+  EXPECT_EQ(RunTool({"check", fox}).Rc, 0);
+}
+
+}  // namespace
+}  // namespace hb

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/frmmain.h"
+#include "data/expfuncs.h"
 #include "platform/dialogservice.h"
 #include "platform/folders.h"
 #include "platform/inifile.h"
@@ -15,6 +16,7 @@
 #include "support/frminfo.h"
 #include "support/frmuninstall.h"
 #include "support/persinstellingen.h"
+#include "timereg/mainobj.h"
 #include "util/crashhandler.h"
 #include "util/guardedapplication.h"
 #include "util/pathcontext.h"
@@ -175,7 +177,12 @@ int RunApplication(THbApplication& app) {
   // 1. Crash handler, formats and the path context; false: the data folder was refused.
   if (!StartUtilities(app.arguments())) return 0;
   // 2. The language start-up goes here.
-  // 4.-6. The login object, the program object and the flexible field definitions go here.
+  // The program's own expression functions, for index keys and report groupings.
+  RegisterProgramFunctions();
+  // 4. The login object goes here.
+  // 5. The program object: the week of today and the time resolution of the program ini.
+  MainObj().Init();
+  // 6. The flexible field definitions go here.
   // 7. The personal ini and the personal preferences.
   UsePersonalIni();
   TPersInstellingen prefs;

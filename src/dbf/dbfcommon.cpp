@@ -3,17 +3,7 @@
 namespace hb {
 
 std::string FormatDbfMessage(const char* format, std::initializer_list<std::string_view> args) {
-  std::string out;
-  auto next = args.begin();
-  for (const char* p = format; *p; ++p) {
-    if (p[0] == '%' && (p[1] == 's' || p[1] == 'd')) {
-      if (next != args.end()) out += *next++;
-      ++p;
-    } else {
-      out += *p;
-    }
-  }
-  return out;
+  return FormatDbfMessageRange(format, args.begin(), args.end());
 }
 
 void RaiseDbfError(const char* format, std::initializer_list<std::string_view> args) {

@@ -25,6 +25,20 @@ class EDbfEncryption : public EDbfError {
   using EDbfError::EDbfError;
 };
 
+// Replaces each "%s" and "%d" of format by the next of the arguments [begin, end).
+template <class It>
+std::string FormatDbfMessageRange(const char* format, It begin, It end) {
+  std::string out;
+  for (const char* p = format; *p; ++p) {
+    if (p[0] == '%' && (p[1] == 's' || p[1] == 'd')) {
+      if (begin != end) out += *begin++;
+      ++p;
+    } else {
+      out += *p;
+    }
+  }
+  return out;
+}
 std::string FormatDbfMessage(const char* format, std::initializer_list<std::string_view> args);
 [[noreturn]] void RaiseDbfError(const char* format,
                                 std::initializer_list<std::string_view> args = {});

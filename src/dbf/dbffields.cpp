@@ -428,12 +428,12 @@ void TDbfFields::WriteText(int field, const std::string& text) {
   }
 }
 
-void TDbfFields::MarkDeleted() {
-  if (record_[0] == '*') return;
+void TDbfFields::SetDeletionByte(char mark) {
+  if (record_[0] == mark) return;
   if (recNo_ == 0 || recNo_ > RecordCount())
     RaiseDbfError("Record number %d is not in table %s", {std::to_string(recNo_), path_});
   char old = record_[0];
-  record_[0] = '*';
+  record_[0] = mark;
   changed_[0] = true;
   recordChanged_ = true;
   try {
@@ -444,21 +444,9 @@ void TDbfFields::MarkDeleted() {
   }
 }
 
-void TDbfFields::UnmarkDeleted() {
-  if (record_[0] == ' ') return;
-  if (recNo_ == 0 || recNo_ > RecordCount())
-    RaiseDbfError("Record number %d is not in table %s", {std::to_string(recNo_), path_});
-  char old = record_[0];
-  record_[0] = ' ';
-  changed_[0] = true;
-  recordChanged_ = true;
-  try {
-    RewriteRecord(recNo_);
-  } catch (...) {
-    record_[0] = old;
-    throw;
-  }
-}
+void TDbfFields::MarkDeleted() { SetDeletionByte('*'); }
+
+void TDbfFields::UnmarkDeleted() { SetDeletionByte(' '); }
 
 uint32_t TDbfFields::MemoBlock(int field) {
   if (!ValidField(field) || !IsMemoType(Def(field).Type)) return 0;

@@ -92,6 +92,8 @@ class TDbfFields : public TDbfTable {
   std::string FieldArg(int field, const std::string& text) const;
   void PutField(int field, const std::string& value);
   void MarkChanged(int field);
+  // Writes the deletion byte ('*' deleted, ' ' live) of the current record; unchanged on failure.
+  void SetDeletionByte(char mark);
   bool Binary30(int field) const;
   void SetMemoBlock(int field, uint32_t block);
 };

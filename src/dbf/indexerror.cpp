@@ -5,17 +5,7 @@
 namespace hb {
 
 std::string FormatIndexMessage(const char* format, std::initializer_list<std::string> args) {
-  std::string out;
-  auto next = args.begin();
-  for (const char* p = format; *p; ++p) {
-    if (p[0] == '%' && (p[1] == 's' || p[1] == 'd')) {
-      if (next != args.end()) out += *next++;
-      ++p;
-    } else {
-      out += *p;
-    }
-  }
-  return out;
+  return FormatDbfMessageRange(format, args.begin(), args.end());
 }
 
 void RaiseIndexError(const char* format, std::initializer_list<std::string> args) {

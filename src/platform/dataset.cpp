@@ -754,7 +754,7 @@ void TDataSet::GotoNearest() {
   GotoKeyImpl(true);
 }
 
-bool TDataSet::FindKey(const QVariantList& values) {
+void TDataSet::SetKeyValues(const QVariantList& values) {
   SetKey();
   const QList<TField*> fields = IndexFields();
   try {
@@ -766,21 +766,15 @@ bool TDataSet::FindKey(const QVariantList& values) {
     Cancel();
     throw;
   }
+}
+
+bool TDataSet::FindKey(const QVariantList& values) {
+  SetKeyValues(values);
   return GotoKey();
 }
 
 void TDataSet::FindNearest(const QVariantList& values) {
-  SetKey();
-  const QList<TField*> fields = IndexFields();
-  try {
-    if (values.size() > fields.size())
-      DatabaseError(
-          QString("%1 key values given for %2 key fields").arg(values.size()).arg(fields.size()));
-    for (int i = 0; i < values.size(); ++i) fields[i]->SetValue(values[i]);
-  } catch (...) {
-    Cancel();
-    throw;
-  }
+  SetKeyValues(values);
   GotoNearest();
 }
 

@@ -333,6 +333,8 @@ class TDataSet {
   void StoreFieldValue(TField& field, const QVariant& canonical);
   QVariantList KeyValueList(const QVariant& values, int count) const;
   bool GotoKeyImpl(bool nearest);
+  // SetKey, then the key fields in order from values; cancels the key state on failure.
+  void SetKeyValues(const QVariantList& values);
 
   TDataSetState state_ = TDataSetState::dsInactive;
   TDataSetState savedState_ = TDataSetState::dsInactive;  // around dsFilter

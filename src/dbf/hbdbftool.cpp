@@ -1,6 +1,7 @@
 #include "dbf/hbdbftool.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -9,6 +10,7 @@
 
 #include "dbf/cdxfile.h"
 #include "dbf/dbffields.h"
+#include "dbf/dbfhandler.h"
 #include "dbf/diskfile.h"
 #include "dbf/exprdbf.h"
 #include "dbf/exprhandler.h"
@@ -28,8 +30,17 @@ const char* kUsage =
     "  eval TABLE EXPR [--recno N]     value and type of EXPR per record ('-': no table)\n"
     "  tags TABLE                      the tags of the table's .CDX file\n"
     "  check TABLE                     compare every tag with the keys of the records\n"
+    "  seek TABLE TAG KEY [--partial]  the record number of KEY in TAG, or \"not found\";\n"
+    "                                  --partial also finds keys that begin with KEY;\n"
+    "                                  numbers with \".\" as the point, dates as\n"
+    "                                  yyyy-mm-dd, yyyymmdd or dd-mm-yyyy\n"
     "  reindex TABLE                   rebuild every tag (needs the table exclusively)\n"
-    "Exit codes: 0 success, 1 a failure found, 2 bad usage or an engine error.\n";
+    "  pack TABLE                      remove the deleted records and their memos, renumber\n"
+    "                                  the others and rebuild every tag (needs the table\n"
+    "                                  exclusively)\n"
+    "reindex and pack report their progress on stderr.\n"
+    "Exit codes: 0 success, 1 a check found a difference or a seek found nothing,\n"
+    "2 bad usage or an unreadable file.\n";
 
 struct TUsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -292,23 +303,161 @@ std::string KeyText(const TIndexKeyData& k) {
   return NumberText(k.Number());
 }
 
-// Walks every tag and compares its entries with the keys computed from the records.
-// A unique tag holds one record per distinct key, so there only the keys are compared
-// and each entry's record must give its key.
 int Check(const QString& path, QTextStream& out) {
   TOpenTable o(path);
   TCdxFile& x = o.OpenIndex();
-  int differences = 0;
-  auto report = [&](const std::string& tag, const std::string& what) {
-    ++differences;
-    out << AnsiToQString(tag) << ": " << Show(what) << "\n";
-  };
-  for (int i = 0; i < x.TagCount(); ++i) {
-    auto* tag = static_cast<TCdxTag*>(x.Tag(i));
+  std::vector<TTagDifference> differences = CompareTagsWithRecords(o.Table, x);
+  for (const TTagDifference& d : differences)
+    out << AnsiToQString(d.Tag) << ": " << Show(d.What) << "\n";
+  if (differences.empty()) out << "OK: " << x.TagCount() << " tags match the table\n";
+  return differences.empty() ? 0 : 1;
+}
+
+// Progress of the engine's long operations as lines on stderr: the start with its total,
+// each further quarter, and the end.
+class TProgressLines {
+ public:
+  explicit TProgressLines(QTextStream& err) : err_(err) {}
+
+  void operator()(int stat1, int stat2, int stat3) {
+    if (stat1 == -1) {
+      code_ = stat2;
+      total_ = stat3;
+      quarter_ = 0;
+      err_ << Phase() << " (" << total_ << ")\n";
+    } else if (stat1 == 0) {
+      if (code_ != 0) err_ << Phase() << ": done\n";
+      code_ = 0;
+    } else if (code_ != 0 && total_ > 0) {
+      int quarter = static_cast<int>(int64_t(stat2) * 4 / total_);
+      if (quarter > quarter_ && quarter < 4) {
+        quarter_ = quarter;
+        err_ << Phase() << ": " << quarter * 25 << "%\n";
+      }
+    }
+    err_.flush();
+  }
+
+ private:
+  const char* Phase() const {
+    switch (code_) {
+      case TDbfHandler::kStatusTagRead: return "Reading records for a tag";
+      case TDbfHandler::kStatusTagStore: return "Storing the keys of a tag";
+      case TDbfHandler::kStatusCopy: return "Copying records";
+      case TDbfHandler::kStatusSearch: return "Searching records";
+    }
+    return "Working";
+  }
+
+  QTextStream& err_;
+  int code_ = 0;
+  int total_ = 0;
+  int quarter_ = 0;
+};
+
+// The table's own compound index file; raises when it has none.
+std::string OwnIndexPath(const TDbfTable& table) {
+  std::string cdx = FindFileAnyCase(ChangeFileExt(table.FilePath(), ".CDX"));
+  if (!QFileInfo::exists(QString::fromStdString(cdx)))
+    throw EDbfError("Table " + table.FilePath() + " has no index file (.CDX)");
+  return cdx;
+}
+
+// The index file list of OpenIndexFiles for one path: quoted, so that commas and
+// semicolons in folder names stay part of the name.
+std::string IndexList(const std::string& path) { return "\"" + path + "\""; }
+
+// A key typed on the command line as the tag's key text: character keys in Windows-1252,
+// numbers with "." as the point, dates as yyyy-mm-dd (or what the table layer reads).
+std::string SeekKey(const TIndexTag& tag, const QString& key) {
+  QString k = key.trimmed();
+  switch (tag.KeyType()) {
+    case TIndexKeyType::Numeric: {
+      bool ok = false;
+      k.toDouble(&ok);
+      if (!ok)
+        throw EDbfError("Tag " + tag.Name() + " has numeric keys; \"" + QStringToAnsi(key) +
+                        "\" is not a number");
+      return k.toStdString();
+    }
+    case TIndexKeyType::Date: {
+      static const QRegularExpression iso("^(\\d{4})-(\\d{2})-(\\d{2})$");
+      QRegularExpressionMatch m = iso.match(k);
+      std::string text = m.hasMatch() ? (m.captured(1) + m.captured(2) + m.captured(3)).toStdString()
+                                      : QStringToAnsi(k);
+      int64_t julian = 0;
+      if (!TDbfFields::ParseDateText(text, julian))
+        throw EDbfError("Tag " + tag.Name() + " has date keys; \"" + QStringToAnsi(key) +
+                        "\" is not a date");
+      return text;
+    }
+    default:
+      return QStringToAnsi(key);
+  }
+}
+
+int Seek(const QString& path, const QString& tag, const QString& key, bool partial,
+         QTextStream& out) {
+  TDbfHandler h;
+  h.Open(path.toStdString(), true, false);
+  if (tag.trimmed().isEmpty()) throw TUsageError("seek needs a tag name");
+  h.OpenIndexFiles(IndexList(OwnIndexPath(h)), QStringToAnsi(tag));
+  h.ExactFind = !partial;
+  h.NearFind = false;
+  if (h.Find(SeekKey(*h.MasterTag(), key))) {
+    out << h.RecNo() << "\n";
+    return 0;
+  }
+  out << "not found\n";
+  return 1;
+}
+
+int Pack(const QString& path, QTextStream& out, QTextStream& err) {
+  TDbfHandler h;
+  h.Open(path.toStdString(), false, true);
+  std::string cdx = FindFileAnyCase(ChangeFileExt(h.FilePath(), ".CDX"));
+  bool indexed = QFileInfo::exists(QString::fromStdString(cdx));
+  if (indexed) h.OpenIndexFiles(IndexList(cdx), "");
+  TProgressLines progress(err);
+  h.StatusHook = [&](int a, int b, int c) { progress(a, b, c); };
+  uint32_t before = h.RecordCount();
+  h.Pack();
+  uint32_t after = h.RecordCount();
+  out << "Packed " << QString::fromStdString(h.FilePath()) << ": " << after << " records kept, "
+      << before - after << " removed";
+  if (indexed) out << ", " << h.TagCount() << " tags rebuilt";
+  out << "\n";
+  h.Close();
+  return 0;
+}
+
+int Reindex(const QString& path, QTextStream& out, QTextStream& err) {
+  TDbfHandler h;
+  h.Open(path.toStdString(), false, true);
+  std::string cdx = OwnIndexPath(h);
+  h.OpenIndexFiles(IndexList(cdx), "");
+  TProgressLines progress(err);
+  h.StatusHook = [&](int a, int b, int c) { progress(a, b, c); };
+  h.Reindex();
+  int tags = h.TagCount();
+  h.Close();
+  out << "Reindexed " << tags << " tags of " << QString::fromStdString(cdx) << "\n";
+  return 0;
+}
+
+}  // namespace
+
+// A unique tag holds one record per distinct key, so there only the keys are compared and
+// each entry's record must give its key.
+std::vector<TTagDifference> CompareTagsWithRecords(TDbfFields& table, TCdxFile& index) {
+  std::vector<TTagDifference> out;
+  for (int i = 0; i < index.TagCount(); ++i) {
+    auto* tag = static_cast<TCdxTag*>(index.Tag(i));
+    auto report = [&](const std::string& what) { out.push_back({tag->Name(), what}); };
     std::map<uint32_t, std::string> computed;  // record -> key bytes
     std::map<std::string, uint32_t> firstOfKey;
-    for (uint32_t r = 1; r <= o.Table.RecordCount(); ++r) {
-      o.Table.GotoRecord(r);
+    for (uint32_t r = 1; r <= table.RecordCount(); ++r) {
+      table.TDbfTable::GotoRecord(r);
       std::optional<TIndexKeyData> k = tag->RecordKey(r, false);
       if (!k) continue;
       computed[r] = k->Key;
@@ -318,49 +467,32 @@ int Check(const QString& path, QTextStream& out) {
     try {
       stored = tag->AllKeys();
     } catch (const EDbfError& e) {
-      report(tag->Name(), std::string("damaged: ") + e.what());
+      report(std::string("damaged: ") + e.what());
       continue;
     }
     std::set<uint32_t> seen;
     std::set<std::string> seenKeys;
     for (const TIndexKeyData& k : stored) {
       std::string rec = "record " + std::to_string(k.RecNo);
-      if (!seen.insert(k.RecNo).second) report(tag->Name(), rec + " appears twice");
+      if (!seen.insert(k.RecNo).second) report(rec + " appears twice");
       auto it = computed.find(k.RecNo);
       if (it == computed.end())
-        report(tag->Name(), rec + " has key " + KeyText(k) + " but should not be in the tag");
+        report(rec + " has key " + KeyText(k) + " but should not be in the tag");
       else if (it->second != k.Key)
-        report(tag->Name(), rec + " has key " + KeyText(k) + ", its record gives " +
-                                KeyText(TIndexKeyData(it->second, k.Type)));
+        report(rec + " has key " + KeyText(k) + ", its record gives " +
+               KeyText(TIndexKeyData(it->second, k.Type)));
       if (tag->Unique() && !seenKeys.insert(k.Key).second)
-        report(tag->Name(), "key " + KeyText(k) + " appears twice in a unique tag");
+        report("key " + KeyText(k) + " appears twice in a unique tag");
     }
     for (const auto& [r, key] : computed) {
       if (seen.count(r)) continue;
       if (tag->Unique() && (seenKeys.count(key) || firstOfKey[key] != r)) continue;
-      report(tag->Name(), "record " + std::to_string(r) + " is missing with key " +
-                              KeyText(TIndexKeyData(key, tag->KeyType())));
+      report("record " + std::to_string(r) + " is missing with key " +
+             KeyText(TIndexKeyData(key, tag->KeyType())));
     }
   }
-  if (differences == 0) out << "OK: " << x.TagCount() << " tags match the table\n";
-  return differences == 0 ? 0 : 1;
+  return out;
 }
-
-int Reindex(const QString& path, QTextStream& out) {
-  TDbfFields t;
-  t.Open(path.toStdString(), false, true);
-  std::string cdx = FindFileAnyCase(ChangeFileExt(t.FilePath(), ".CDX"));
-  if (!QFileInfo::exists(QString::fromStdString(cdx)))
-    throw EDbfError("Table " + t.FilePath() + " has no index file (.CDX)");
-  TDbfIndexSource source(t);
-  auto index = TCdxFile::Open(cdx, false, true, &source);
-  index->Reindex();
-  index->Flush();
-  out << "Reindexed " << index->TagCount() << " tags of " << QString::fromStdString(cdx) << "\n";
-  return 0;
-}
-
-}  // namespace
 
 int RunDbfTool(const QStringList& args, QTextStream& out, QTextStream& err) {
   try {
@@ -371,7 +503,7 @@ int RunDbfTool(const QStringList& args, QTextStream& out, QTextStream& err) {
       return 0;
     }
     QStringList pos;
-    bool deleted = false;
+    bool deleted = false, partial = false;
     QString tag, filter;
     long recno = -1;
     for (int i = 1; i < args.size(); ++i) {
@@ -381,6 +513,7 @@ int RunDbfTool(const QStringList& args, QTextStream& out, QTextStream& err) {
         return args[++i];
       };
       if (a == "--deleted" && cmd == "dump") deleted = true;
+      else if (a == "--partial" && cmd == "seek") partial = true;
       else if (a == "--tag" && cmd == "dump") tag = value();
       else if (a == "--filter" && cmd == "dump") filter = value();
       else if (a == "--recno" && cmd == "eval") {
@@ -390,18 +523,21 @@ int RunDbfTool(const QStringList& args, QTextStream& out, QTextStream& err) {
       } else if (a.startsWith("--")) throw TUsageError("unknown option " + a.toStdString());
       else pos << a;
     }
-    int want = cmd == "eval" ? 2 : 1;
-    if (cmd != "info" && cmd != "dump" && cmd != "eval" && cmd != "tags" && cmd != "check" &&
-        cmd != "reindex")
-      throw TUsageError("unknown command " + cmd.toStdString());
+    static const QStringList commands = {"info",  "dump",    "eval", "tags",
+                                         "check", "reindex", "pack", "seek"};
+    if (!commands.contains(cmd)) throw TUsageError("unknown command " + cmd.toStdString());
+    int want = cmd == "eval" ? 2 : cmd == "seek" ? 3 : 1;
     if (pos.size() != want)
-      throw TUsageError(cmd.toStdString() + (want == 2 ? " needs a table and an expression"
-                                                       : " needs one table"));
+      throw TUsageError(cmd.toStdString() + (want == 3   ? " needs a table, a tag and a key"
+                                             : want == 2 ? " needs a table and an expression"
+                                                         : " needs one table"));
     if (cmd == "info") return Info(pos[0], out);
     if (cmd == "dump") return Dump(pos[0], deleted, tag, filter, out);
     if (cmd == "eval") return Eval(pos[0], pos[1], recno, out);
     if (cmd == "check") return Check(pos[0], out);
-    if (cmd == "reindex") return Reindex(pos[0], out);
+    if (cmd == "reindex") return Reindex(pos[0], out, err);
+    if (cmd == "pack") return Pack(pos[0], out, err);
+    if (cmd == "seek") return Seek(pos[0], pos[1], pos[2], partial, out);
     return Tags(pos[0], out);
   } catch (const TUsageError& e) {
     err << "hbdbf: " << e.what() << "\n" << kUsage;

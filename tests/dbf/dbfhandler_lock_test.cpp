@@ -27,7 +27,9 @@ bool Free(const std::string& path, int64_t offset, int64_t length = 1) {
 void ExpectLocked(const std::string& path, int64_t offset, int64_t length) {
   EXPECT_FALSE(Free(path, offset)) << std::hex << offset;
   EXPECT_FALSE(Free(path, offset + length - 1)) << std::hex << offset + length - 1;
-  if (offset > 0) EXPECT_TRUE(Free(path, offset - 1)) << std::hex << offset - 1;
+  if (offset > 0) {
+    EXPECT_TRUE(Free(path, offset - 1)) << std::hex << offset - 1;
+  }
   EXPECT_TRUE(Free(path, offset + length)) << std::hex << offset + length;
 }
 

@@ -1,5 +1,6 @@
-// The engine's command-line tool: info, dump, eval and tags on small tables, the built
-// binary, a table written by python3-dbf, and bad usage and damaged files.
+// The engine's command-line tool: info, dump, eval, tags, check, seek, reindex and pack on
+// small tables, the built binary, a table written by python3-dbf, and bad usage and damaged
+// files.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -127,7 +128,14 @@ TEST_F(HbdbfTool, ErrorsGiveExitTwoWithAMessage) {
                {{"eval", "X", "1", "--recno", "0"}, "--recno"},
                {{"info", "/nonexistent/NOPE.DBF"}, "could not be found"},
                {{"eval", "-", "1 +"}, ""},
-               {{"dump", "PEOPLE", "--tag", "NOPE"}, "Tag NOPE not found"}};
+               {{"dump", "PEOPLE", "--tag", "NOPE"}, "Tag NOPE not found"},
+               {{"seek", "PEOPLE", "UNAME"}, "needs a table, a tag and a key"},
+               {{"seek", "PEOPLE", "", "x"}, "seek needs a tag name"},
+               {{"seek", "PEOPLE", "NOPE", "x"}, "Cannot find index tag NOPE"},
+               {{"seek", "PEOPLE", "NUM", "abc"}, "\"abc\" is not a number"},
+               {{"dump", "PEOPLE", "--partial"}, "unknown option --partial"},
+               {{"pack", "/nonexistent/NOPE.DBF"}, "could not be found"},
+               {{"pack", "PEOPLE", "X"}, "needs one table"}};
   for (auto& c : cases) {
     for (QString& a : c.Args)
       if (a == "PEOPLE") a = fox;
@@ -152,6 +160,11 @@ TEST_F(HbdbfTool, BuiltBinaryRunsAndReadsAPythonDbfTable) {
   ASSERT_TRUE(p.waitForFinished(30000));
   EXPECT_EQ(p.exitCode(), 0);
   EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).count('\n'), 3);
+  // Scripts test the exit code of a seek.
+  p.start(hbtest::BinaryPath("hbdbf"), {"seek", fox, "UNAME", "NOBODY"});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitCode(), 1);
+  EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), "not found\n");
 
   QProcess py;
   py.setWorkingDirectory(dir.path());
@@ -194,7 +207,95 @@ TEST_F(HbdbfTool, CheckFindsAStaleTagAndReindexRepairsIt) {
   EXPECT_TRUE(r.Out.contains("NUM: record 1 has key 3, its record gives 9")) << r.Out.toStdString();
   r = RunTool({"reindex", fox});
   ASSERT_EQ(r.Rc, 0) << r.Err.toStdString();
+  EXPECT_TRUE(r.Out.contains("Reindexed 2 tags of")) << r.Out.toStdString();
+  EXPECT_TRUE(r.Err.contains("Storing the keys of a tag (")) << r.Err.toStdString();
   EXPECT_EQ(RunTool({"check", fox}).Rc, 0);
+}
+
+TEST_F(HbdbfTool, SeekGivesTheRecordOfAKeyOrNotFound) {
+  {
+    // A date tag beside the fixture's character and numeric tags.
+    TDbfFields t;
+    t.Open(fox.toStdString(), false, true);
+    t.GotoRecord(3);
+    t.WriteDateByName("DAY", JulianFromDate(2024, 3, 1));
+    t.RewriteRecord(3);
+    TDbfIndexSource source(t);
+    auto index = TCdxFile::Open(dir.filePath("PEOPLE.CDX").toStdString(), false, true, &source);
+    index->CreateTag("DAY", "DAY", "", false, false);
+  }
+  struct {
+    QString Tag, Key;
+    bool Partial;
+    const char* Out;
+  } cases[] = {
+      {"UNAME", "PIET", false, "1"},
+      {"uname", "PIET", false, "1"},           // tag names without regard to case
+      {"UNAME", "piet", false, "not found"},   // keys as stored
+      {"UNAME", "PI", false, "not found"},
+      {"UNAME", "PI", true, "1"},
+      {"UNAME", "CAF\u00C9", false, "3"},      // typed as Unicode, stored as Windows-1252
+      {"UNAME", "JAN", false, "not found"},    // left out by the tag's FOR expression
+      {"NUM", "2", false, "3"},
+      {"NUM", "1.00", false, "2"},             // deleted records keep their keys
+      {"NUM", "2.5", false, "not found"},
+      {"DAY", "2024-01-02", false, "1"},
+      {"DAY", "20240301", false, "3"},
+      {"DAY", "01-03-2024", false, "3"},
+      {"DAY", "2024-01-03", false, "not found"},
+  };
+  for (const auto& c : cases) {
+    QStringList args = {"seek", fox, c.Tag, c.Key};
+    if (c.Partial) args << "--partial";
+    TRun r = RunTool(args);
+    SCOPED_TRACE(args.join(' ').toStdString());
+    EXPECT_EQ(r.Out.toStdString(), std::string(c.Out) + "\n") << r.Err.toStdString();
+    EXPECT_EQ(r.Rc, std::string(c.Out) == "not found" ? 1 : 0);
+  }
+  TRun r = RunTool({"seek", fox, "DAY", "2024-13-45"});
+  EXPECT_EQ(r.Rc, 2);
+  EXPECT_TRUE(r.Err.contains("is not a date")) << r.Err.toStdString();
+}
+
+TEST_F(HbdbfTool, PackDropsDeletedRecordsKeepsMemosAndRebuildsTags) {
+  {
+    // Not while another handle has the table open.
+    TDbfFields other;
+    other.Open(fox.toStdString(), true, false);
+    QByteArray before = hbtest::ReadFile(fox);
+    TRun r = RunTool({"pack", fox});
+    EXPECT_EQ(r.Rc, 2);
+    EXPECT_TRUE(r.Err.contains("Access denied")) << r.Err.toStdString();
+    EXPECT_EQ(hbtest::ReadFile(fox), before);
+  }
+  TRun r = RunTool({"pack", fox});
+  ASSERT_EQ(r.Rc, 0) << r.Err.toStdString();
+  EXPECT_TRUE(r.Out.contains(": 2 records kept, 1 removed, 2 tags rebuilt")) << r.Out.toStdString();
+  EXPECT_TRUE(r.Err.contains("Copying records (3)\n")) << r.Err.toStdString();
+  EXPECT_TRUE(r.Err.contains("Copying records: done\n")) << r.Err.toStdString();
+  EXPECT_TRUE(r.Err.contains("Reading records for a tag (2)\n")) << r.Err.toStdString();
+
+  r = RunTool({"dump", fox, "--deleted"});
+  EXPECT_EQ(r.Out,
+            "RECNO\tDEL\tNAME\tNUM\tDAY\tNOTE\n"
+            "1\t\tpiet\t3.00\t2024-01-02\tline1\\nline2\n"
+            "2\t\tcaf\u00E9\t2.00\t2024-01-02\tx\n");
+  r = RunTool({"check", fox});
+  EXPECT_EQ(r.Rc, 0) << r.Out.toStdString();
+  EXPECT_EQ(RunTool({"seek", fox, "NUM", "2"}).Out, "2\n");
+
+  // An independent reader sees the same records and memos.
+  QProcess py;
+  py.start("/usr/bin/python3",
+           {"-c",
+            "import sys, dbfread\n"
+            "for r in dbfread.DBF(sys.argv[1], encoding='cp1252'):\n"
+            "    print(r['NAME'], r['NUM'], repr(r['NOTE']))\n",
+            fox});
+  if (!py.waitForStarted(5000) || !py.waitForFinished(30000) || py.exitCode() != 0)
+    GTEST_SKIP() << "python3-dbfread not available";
+  EXPECT_EQ(QString::fromUtf8(py.readAllStandardOutput()),
+            "piet 3.0 'line1\\nline2'\ncaf\u00E9 2.0 'x'\n");
 }
 
 }  // namespace

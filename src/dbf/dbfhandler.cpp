@@ -209,6 +209,12 @@ void TDbfHandler::RewriteRecord(int64_t n) {
   UnlockIndexes();
 }
 
+// The upkeep after every append and rewrite (deletion marks included): the filter bit,
+// the keys of every tag, and the master tag set on the record. A record found in the tag
+// stands on its key, so both the begin and the end flag stay clear; one that left the
+// order (outside the range, or its FOR condition no longer holds) keeps them clear as
+// well and sets Moved(): the record is still the one in the buffer, and the next request
+// for the current record moves on to its neighbour in the order.
 void TDbfHandler::NotifyEvent(TDbfNotify event, uint32_t recNo) {
   if (filter_ && filter_->HasTree()) bits_.Set(recNo, EvalFilter());
   for (auto& f : files_) {
@@ -219,6 +225,12 @@ void TDbfHandler::NotifyEvent(TDbfNotify event, uint32_t recNo) {
       f->RecordRewritten(recNo);
   }
   if (master_) SyncMaster();
+}
+
+void TDbfHandler::FlushFile() {
+  TDbfFields::FlushFile();
+  for (auto& f : files_)
+    if (f) f->Flush();
 }
 
 void TDbfHandler::RenameFile(const std::string& newPath) {

@@ -90,6 +90,8 @@ class TDbfHandler : public TDbfFields {
   void WriteAt(int64_t offset, const void* buffer, size_t count) override;
   void RenameFile(const std::string& newPath) override;
   void CloseFile() override;
+  // The table and memo file, then every open index file.
+  void FlushFile() override;
   void AppendRecord() override;
   void RewriteRecord(int64_t n) override;
   void NotifyEvent(TDbfNotify event, uint32_t recNo) override;

@@ -291,6 +291,15 @@ TEST(DbfHandlerWrite, TwoHandlesInTwoProcessesKeepEveryTagConsistent) {
     output += child.readAllStandardOutput();
   ASSERT_TRUE(output.contains("CHILD ready")) << output.toStdString();
   ASSERT_TRUE(hbtest::WriteFile(go, "go"));
+  {
+    // Start once the child writes, so that both processes write at the same time.
+    TDbfFields probe;
+    probe.Open(dbf, true, false);
+    for (int i = 0; i < 1000 && probe.RecordCount() <= 40; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      probe.RefreshHeader();
+    }
+  }
   RunWriters(p1, p2, kSteps, 13);
   ASSERT_TRUE(child.waitForFinished(120000));
   output += child.readAllStandardOutput();

@@ -110,7 +110,12 @@ TCdxTag* TCdxFile::FindCdxTag(const std::string& name) {
   return nullptr;
 }
 
+// Only a file open shared can grow behind this handle's back. Every write of this handle
+// lies below the allocation pointer, which starts at the size rounded up to whole blocks,
+// so on a file of its own the pointer is the size and no system call is needed (this is
+// asked for every node read).
 int64_t TCdxFile::FileSize() {
+  if (!storage_->Shared()) return alloc_;
   return std::max<int64_t>(storage_->Size(), alloc_);
 }
 
@@ -121,6 +126,7 @@ uint32_t TCdxFile::Allocate(uint32_t bytes) {
 }
 
 void TCdxFile::SyncAllocation() {
+  if (!storage_->Shared()) return;  // nobody else extends the file
   alloc_ = std::max(alloc_, RoundUp(storage_->Size()));
 }
 

@@ -76,6 +76,11 @@ struct TDbfIndexDef {
   bool Unique = false;
 };
 
+// The framework's type of a table field (type letter, width, decimals); version: the table's
+// version byte (binary fields of 0x30 tables). Unknown letters give ftString (the raw text).
+TFieldType DbfFieldType(char type, int width, int decimals, TIntFields largeIntegerAs,
+                        int version = 0x03);
+
 // The alias list of "dbalias.cfg" ([Alias] NAME=VALUE), read once per process on first use.
 // ReloadDbfAliases reads it again (for a changed Windows folder).
 QString DbfAliasFolder(const QString& name);  // empty when the name is no alias
@@ -234,6 +239,14 @@ class TDbfDataSet : public TDataSet {
   std::string ToStored(const QString& text) const;
   QString FromStored(const std::string& bytes) const;
   int FieldNumber(const QString& fieldName) const;
+  char TableType(const TField& field) const;
+  // The stored memo bytes of a field in a buffer: the text given since the last read when
+  // there is one, else the memo file's.
+  QByteArray StoredMemo(const TField& field, const TRecordBuffer& buffer) const;
+  void SetPendingMemo(const TField& field, TRecordBuffer& buffer, const QByteArray& bytes);
+  void WritePendingMemos(const TRecordBuffer& buffer);
+  QVariant ReadValue(const TField& field, const TRecordBuffer& buffer) const;
+  void WriteValue(const TField& field, const QVariant& value);
   const TRecordBuffer& CurrentBuffer();
   TRecordBuffer& EditBuffer(const char* what);
   void LinkMaster();
@@ -259,6 +272,7 @@ class TDbfDataSet : public TDataSet {
   quint32 userID_ = 0;
   bool busyIndexing_ = false;
   bool busyCopying_ = false;
+  int searchOptions_ = 1;
   uint32_t lockedRecord_ = 0;  // the record lock held by an edit
   QList<QMetaObject::Connection> masterLinks_;
 };

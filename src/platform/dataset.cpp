@@ -290,6 +290,18 @@ void TDataSet::ShowCursorRecord() {
   DoAfterScroll();
 }
 
+void TDataSet::ShowLastAtEnd() {
+  InternalLast();
+  TRecordBuffer buffer;
+  hasRecord_ = GetRecord(buffer, TGetMode::gmPrior) == TGetResult::grOK;
+  active_ = hasRecord_ ? std::move(buffer) : TRecordBuffer();
+  eof_ = true;
+  bof_ = !hasRecord_;
+  cursorDisplaced_ = !hasRecord_;
+  DataEvent(TDataEvent::Scroll);
+  DoAfterScroll();
+}
+
 void TDataSet::RecordBufferChanged(TField* field) {
   if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) modified_ = true;
   DataEvent(field ? TDataEvent::FieldChange : TDataEvent::RecordChange, field);
@@ -306,15 +318,7 @@ void TDataSet::First() {
 void TDataSet::Last() {
   CheckBrowseMode();
   DoEvent(BeforeScroll);
-  InternalLast();
-  TRecordBuffer buffer;
-  hasRecord_ = GetRecord(buffer, TGetMode::gmPrior) == TGetResult::grOK;
-  active_ = hasRecord_ ? std::move(buffer) : TRecordBuffer();
-  eof_ = true;
-  bof_ = !hasRecord_;
-  cursorDisplaced_ = !hasRecord_;
-  DataEvent(TDataEvent::Scroll);
-  DoAfterScroll();
+  ShowLastAtEnd();
 }
 
 void TDataSet::Next() {

@@ -284,6 +284,9 @@ class TDataSet {
   // (or the next or previous visible one), tells the data sources and raises AfterScroll.
   void DoBeforeScroll() { DoEvent(BeforeScroll); }
   void ShowCursorRecord();
+  // For a search that ran past the end: the last visible record becomes current with Eof set
+  // (as Last leaves it), then the scroll notifications and AfterScroll.
+  void ShowLastAtEnd();
   // Puts the cursor back on the current record (rule 3).
   void UpdateCursorPos();
   // The records changed by an operation of the concrete dataset (pack, new filter, new order).

@@ -399,6 +399,7 @@ void TDbfDataSet::OpenIndexList() {
   if (indexFiles_.isEmpty()) indexName_.clear();
   h.SelectMasterTag(indexName_.toStdString(), true);
   cursor_->Synced = false;
+  if (Active() && MasterChanged()) h.GotoRecord(TDbfTable::kGotoFirst);
 }
 
 void TDbfDataSet::RebuildIndexDefs() {
@@ -475,6 +476,7 @@ void TDbfDataSet::SetIndexName(const QString& name) {
   DoBeforeScroll();
   H().SelectMasterTag(name.toStdString(), true);
   indexName_ = name;
+  if (MasterChanged()) H().GotoRecord(TDbfTable::kGotoFirst);  // the new order's range
   ShowHandlerRecord();
   NotifyDataSetChanged();
 }
@@ -593,15 +595,18 @@ void TDbfDataSet::LinkMaster() {
       QObject::connect(masterSource_, &TDataSource::dataSetChanged, masterSource_, follow));
 }
 
-// The detail follows its master: a key range equal to the master's key fields.
-void TDbfDataSet::MasterChanged() {
-  if (!masterSource_ || masterFields_.trimmed().isEmpty() || !H().MasterTag()) return;
+// The detail follows its master: the records whose key begins with the master's key fields
+// (the high bound compared partially, so that a key of more fields than the master gives
+// still falls inside).
+bool TDbfDataSet::MasterChanged() {
+  if (!masterSource_ || masterFields_.trimmed().isEmpty() || !H().MasterTag()) return false;
   TDataSet* master = masterSource_->DataSet();
-  if (!master || !master->Active()) return;
+  if (!master || !master->Active()) return false;
   std::string key;
   for (TField* f : master->GetFieldList(masterFields_)) key += ToStored(f->AsString());
-  H().SetKeyRange(key, key);
+  H().SetKeyRange(key, key, true);
   cursor_->Synced = false;
+  return true;
 }
 
 // ---------------------------------------------------------------- cursor
@@ -958,6 +963,7 @@ void TDbfDataSet::InternalInsert(bool) {
 
 void TDbfDataSet::InternalPost(TRecordBuffer& buffer) {
   THandler& h = H();
+  cursor_->Synced = false;  // the handler's buffer is about to hold the new record
   if (State() == TDataSetState::dsEdit) {
     const uint32_t n = static_cast<uint32_t>(buffer.recNo);
     if (!TakeLock(n)) DatabaseError("Record is locked by another user");

@@ -250,7 +250,7 @@ class TDbfDataSet : public TDataSet {
   const TRecordBuffer& CurrentBuffer();
   TRecordBuffer& EditBuffer(const char* what);
   void LinkMaster();
-  void MasterChanged();
+  bool MasterChanged();  // true when a master's range was set
 
   std::unique_ptr<THandler> handler_;
   std::unique_ptr<TCursor> cursor_;

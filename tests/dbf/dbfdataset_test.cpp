@@ -11,6 +11,7 @@
 
 #include "dbf/dbfblobstream.h"
 #include "dbfdataset_fixture.h"
+#include "platform/datasetmem.h"
 #include "platform/datasetmodel.h"
 #include "platform/folders.h"
 #include "testutil.h"
@@ -446,6 +447,23 @@ TEST_F(DbfDataSetTest, KeyRangeAndFilter) {
   EXPECT_EQ(Names(t).size(), 6);
   t.SetFilter("NAME +");
   EXPECT_NE(ErrorOf([&] { t.SetFiltered(true); }), "");
+}
+
+TEST_F(DbfDataSetTest, DetailFollowsItsMaster) {
+  TMemDataSet master;
+  master.FieldDefs().Add("SOORT", TFieldType::ftString, 1);
+  master.AddRow({"M"});
+  master.AddRow({"K"});
+  master.Open();
+  TDataSource source(&master);
+  t.SetMasterSource(&source);
+  t.SetMasterFields("SOORT");
+  OpenPeople();
+  t.SetIndexName("TYPENAME");
+  EXPECT_EQ(Names(t), QStringList({"Anna", "Dirk"}));
+  master.Next();
+  EXPECT_EQ(t.FieldByName("NAME")->AsString(), "Bert");
+  EXPECT_EQ(Names(t), QStringList({"Bert", "Cor", "Els"}));
 }
 
 // ---------------------------------------------------------------- index files

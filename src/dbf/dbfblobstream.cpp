@@ -20,7 +20,8 @@ TDbfBlobStream::TDbfBlobStream(TDbfDataSet& dataSet, TField& field, TBlobStreamM
     : dataSet_(dataSet), field_(field), mode_(mode) {
   dataSet_.CheckActive();
   if (!field.IsBlob() || field.DataSet() != &dataSet)
-    throw EDatabaseError(QString("Field '%1' is not a memo or binary field").arg(field.FieldName()));
+    throw EDatabaseError(
+        QString("Field '%1' is not a memo or binary field").arg(field.FieldName()));
   const TDataSetState state = dataSet_.State();
   if (mode != TBlobStreamMode::bmRead) {
     if (state != TDataSetState::dsEdit && state != TDataSetState::dsInsert)

@@ -146,26 +146,39 @@ TAliasList& Aliases() {
 TFieldType DbfFieldType(char type, int width, int decimals, TIntFields largeIntegerAs,
                         int version) {
   switch (type) {
-    case 'C': return TFieldType::ftString;
-    case 'D': return TFieldType::ftDate;
+    case 'C':
+      return TFieldType::ftString;
+    case 'D':
+      return TFieldType::ftDate;
     case 'N':
     case 'F':
       if (decimals > 0) return TFieldType::ftFloat;
       if (width < 5) return TFieldType::ftSmallint;
       if (width < 10) return TFieldType::ftInteger;
       switch (largeIntegerAs) {
-        case TIntFields::asLargeInt: return TFieldType::ftLargeint;
-        case TIntFields::asFloat: return TFieldType::ftFloat;
-        default: return TFieldType::ftInteger;
+        case TIntFields::asLargeInt:
+          return TFieldType::ftLargeint;
+        case TIntFields::asFloat:
+          return TFieldType::ftFloat;
+        default:
+          return TFieldType::ftInteger;
       }
-    case 'I': return TFieldType::ftInteger;
-    case 'L': return TFieldType::ftBoolean;
-    case 'M': return TFieldType::ftMemo;
-    case 'B': return version == 0x30 ? TFieldType::ftFloat : TFieldType::ftBlob;
-    case 'G': return TFieldType::ftBlob;
-    case 'T': return TFieldType::ftDateTime;
-    case 'Y': return TFieldType::ftCurrency;
-    default: return TFieldType::ftString;
+    case 'I':
+      return TFieldType::ftInteger;
+    case 'L':
+      return TFieldType::ftBoolean;
+    case 'M':
+      return TFieldType::ftMemo;
+    case 'B':
+      return version == 0x30 ? TFieldType::ftFloat : TFieldType::ftBlob;
+    case 'G':
+      return TFieldType::ftBlob;
+    case 'T':
+      return TFieldType::ftDateTime;
+    case 'Y':
+      return TFieldType::ftCurrency;
+    default:
+      return TFieldType::ftString;
   }
 }
 
@@ -517,8 +530,7 @@ QString TDbfDataSet::TagExpression(int tag) const {
 }
 
 void TDbfDataSet::CreateIndexTag(const QString& indexFile, const QString& tagName, int sortKind,
-                                 bool duplicates, const QString& forExpr,
-                                 const QString& keyExpr) {
+                                 bool duplicates, const QString& forExpr, const QString& keyExpr) {
   CheckBrowseMode();
   UpdateCursorPos();
   busyIndexing_ = true;
@@ -590,7 +602,8 @@ void TDbfDataSet::LinkMaster() {
     MasterChanged();
     First();
   };
-  masterLinks_.append(QObject::connect(masterSource_, &TDataSource::scrolled, masterSource_, follow));
+  masterLinks_.append(
+      QObject::connect(masterSource_, &TDataSource::scrolled, masterSource_, follow));
   masterLinks_.append(
       QObject::connect(masterSource_, &TDataSource::dataSetChanged, masterSource_, follow));
 }
@@ -1099,8 +1112,8 @@ bool TDbfDataSet::LocateRecord(const QList<TField*>& keyFields, const QVariantLi
     if (!names.empty()) names += ';';
     names += h.FieldName(f->FieldNo());
     const QVariant v = f->ToCanonical(keyValues.value(i));
-    values.push_back(ToDbVariant(*f, v, f->IsText() && v.isValid() ? ToStored(v.toString())
-                                                                    : std::string()));
+    values.push_back(
+        ToDbVariant(*f, v, f->IsText() && v.isValid() ? ToStored(v.toString()) : std::string()));
   }
   cursor_->Synced = false;
   const bool ok = h.LocateRecord(names, values, 0, (options & loPartialKey) != 0,
@@ -1173,9 +1186,9 @@ bool TDbfDataSet::FindKeyValues(const QVariantList& values) {
     const QVariant& v = values[i];
     if (i < fields.size()) {
       const QVariant c = fields[i]->ToCanonical(v);
-      list.push_back(ToDbVariant(*fields[i], c,
-                                 fields[i]->IsText() && c.isValid() ? ToStored(c.toString())
-                                                                    : std::string()));
+      list.push_back(
+          ToDbVariant(*fields[i], c,
+                      fields[i]->IsText() && c.isValid() ? ToStored(c.toString()) : std::string()));
     } else if (v.typeId() == QMetaType::QString) {
       list.push_back(TDbVariant::Text(ToStored(v.toString())));
     } else {
@@ -1311,8 +1324,10 @@ void TDbfDataSet::Pack() {
   } catch (...) {
     h.SetFilterActive(Filtered());
     try {
-      if (h.IsOpen() && h.IndexFileCount() == 0) OpenIndexList();
-      else h.SelectMasterTag(master, false);
+      if (h.IsOpen() && h.IndexFileCount() == 0)
+        OpenIndexList();
+      else
+        h.SelectMasterTag(master, false);
     } catch (...) {
     }
     RebuildIndexDefs();

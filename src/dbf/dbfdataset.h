@@ -174,7 +174,7 @@ class TDbfDataSet : public TDataSet {
   // Memo of the current record, stored bytes (no code page translation).
   int MemoLength(const QString& fieldName);
   QByteArray ReadMemo(const QString& fieldName);
-  int ReadMemo(const QString& fieldName, char* buffer, int length);  // bytes copied
+  int ReadMemo(const QString& fieldName, char* buffer, int length);   // bytes copied
   void WriteMemo(const QString& fieldName, const QByteArray& bytes);  // edit or insert state
   void WriteMemo(const QString& fieldName, const char* buffer, int length);
   // Raw stored text of a field of the current record buffer (full width, no translation).

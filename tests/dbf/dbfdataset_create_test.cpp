@@ -1,13 +1,12 @@
 // Creating a table from field lines: the field-list check, the overwrite question, the
 // flavours, and the table read back by an independent reader.
-#include "dbf/createdbfdataset.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "dbf/createdbfdataset.h"
 #include "dbf/dbfdataset.h"
 #include "platform/dialogservice.h"
 #include "testutil.h"
@@ -46,19 +45,20 @@ TEST_F(CreateDbfDataSetTest, RefusesBadFieldLists) {
   const QStringList lists[] = {
       {"NAME;C;10;0", "name;N;5;0"},  // names repeat without regard to case
       {},
-      {"NAME;C;10"},       // no decimals part
-      {";C;10;0"},         // no name
-      {"NAME;CC;10;0"},    // type of two letters
-      {"NAME;C;x;0"},      // width not a number
-      {"NAME;N;10;ab"},    // decimals not a number
-      {"NAME;X;10;0"},     // a type the tables do not hold
-      {"NAME;N;300;0"},    // wider than a number field can be
-      {"NAME;N;5;5"},      // no place left before the decimals
+      {"NAME;C;10"},                                     // no decimals part
+      {";C;10;0"},                                       // no name
+      {"NAME;CC;10;0"},                                  // type of two letters
+      {"NAME;C;x;0"},                                    // width not a number
+      {"NAME;N;10;ab"},                                  // decimals not a number
+      {"NAME;X;10;0"},                                   // a type the tables do not hold
+      {"NAME;N;300;0"},                                  // wider than a number field can be
+      {"NAME;N;5;5"},                                    // no place left before the decimals
       {"LONGFIELDNAME1;C;5;0", "LONGFIELDNAME2;C;5;0"},  // the same ten stored characters
   };
   for (const QStringList& list : lists) {
     create.SetCreateFields(list);
-    EXPECT_EQ(ErrorOf([&] { create.CreateTable(); }), "Field list is invalid") << list.join('|').toStdString();
+    EXPECT_EQ(ErrorOf([&] { create.CreateTable(); }), "Field list is invalid")
+        << list.join('|').toStdString();
     EXPECT_FALSE(QFile::exists(Path()));
     EXPECT_FALSE(table.Active());
   }
@@ -97,7 +97,8 @@ TEST_F(CreateDbfDataSetTest, CreatesAndOpensTheTable) {
             Path()});
   ASSERT_TRUE(py.waitForFinished(30000));
   const QString out = QString::fromUtf8(py.readAllStandardOutput()).trimmed();
-  if (out.isEmpty()) GTEST_SKIP() << "python3-dbfread not available: " << py.readAllStandardError().toStdString();
+  if (out.isEmpty())
+    GTEST_SKIP() << "python3-dbfread not available: " << py.readAllStandardError().toStdString();
   EXPECT_EQ(out,
             "NAAM,C,300,0;BEDRAG,N,10,2;DATUM,D,8,0;KLAAR,L,1,0;OMSCHR,M,10,0;AANTAL,N,4,0\n"
             "eerste 12.5 een memo");

@@ -41,8 +41,7 @@ TEST(DbfDataSetShare, ExclusiveOpenShutsOutAnotherDatasetOfTheProcess) {
   UsePeople(b, p.folder);
   a.SetExclusive(true);
   a.Open();
-  EXPECT_EQ(ErrorOf([&] { b.Open(); }),
-            QString::fromStdString("Access denied to file " + p.dbf));
+  EXPECT_EQ(ErrorOf([&] { b.Open(); }), QString::fromStdString("Access denied to file " + p.dbf));
   EXPECT_FALSE(b.Active());
   EXPECT_EQ(a.RecordCount(), 5);  // the exclusive one goes on undisturbed
   a.Last();

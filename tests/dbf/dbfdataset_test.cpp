@@ -159,9 +159,9 @@ TEST_F(DbfDataSetTest, FieldDefinitionsFollowTheTableInOrder) {
   t.SetLargeIntegerAs(TIntFields::asLargeInt);
   OpenPeople(false);
   ASSERT_EQ(t.FieldCount(), 8);
-  const TFieldType types[] = {TFieldType::ftString,  TFieldType::ftString, TFieldType::ftSmallint,
+  const TFieldType types[] = {TFieldType::ftString,   TFieldType::ftString, TFieldType::ftSmallint,
                               TFieldType::ftLargeint, TFieldType::ftFloat,  TFieldType::ftDate,
-                              TFieldType::ftBoolean, TFieldType::ftMemo};
+                              TFieldType::ftBoolean,  TFieldType::ftMemo};
   for (int i = 0; i < 8; ++i) EXPECT_EQ(t.Fields(i)->DataType(), types[i]) << i;
   EXPECT_EQ(t.Fields(0)->FieldName(), "NAME");
   EXPECT_EQ(t.Fields(0)->Size(), 10);
@@ -370,7 +370,8 @@ TEST_F(DbfDataSetTest, FindWithAndWithoutNear) {
   EXPECT_EQ(t.FieldByName("NAME")->AsString(), "Anna");
 
   t.SetIndexName("");
-  EXPECT_EQ(ErrorOf([&] { t.Find("Cor", true, false); }), "No index is assigned for Find operation");
+  EXPECT_EQ(ErrorOf([&] { t.Find("Cor", true, false); }),
+            "No index is assigned for Find operation");
   EXPECT_EQ(ErrorOf([&] { t.FindKeyValues({"Cor"}); }), "No index is assigned for Find operation");
 }
 
@@ -472,7 +473,9 @@ TEST_F(DbfDataSetTest, IndexFilesAreCheckedAndReopenedOnChange) {
   OpenPeople();
   t.SetRecNo(3);
   // A refused list leaves the files that were open.
-  EXPECT_EQ(ErrorOf([&] { t.SetIndexFiles({"PEOPLE.CDX", "people.cdx"}); }),
+  EXPECT_EQ(ErrorOf([&] {
+              t.SetIndexFiles({"PEOPLE.CDX", "people.cdx"});
+            }),
             "Index file " + p.folder + "PEOPLE.CDX already open");
   EXPECT_EQ(ErrorOf([&] { t.SetIndexFiles({"OTHER"}); }),
             "Cannot find file " + p.folder + "OTHER.ndx");
@@ -503,7 +506,8 @@ TEST_F(DbfDataSetTest, CreateIndexTagLeavesNoIndexFileOpen) {
   EXPECT_GT(started, 0);
   EXPECT_EQ(busy, "Table is busy building an index");
   EXPECT_EQ(t.TagCount(), 0);
-  EXPECT_EQ(ErrorOf([&] { t.Find("Cor", true, false); }), "No index is assigned for Find operation");
+  EXPECT_EQ(ErrorOf([&] { t.Find("Cor", true, false); }),
+            "No index is assigned for Find operation");
   t.SetIndexFiles(t.IndexFiles());
   t.SetIndexName("AGE");
   EXPECT_EQ(Names(t), QStringList({"Els", "Bert", "Cor", "Anna", "Dirk"}));
@@ -596,7 +600,8 @@ TEST_F(DbfDataSetTest, RawFieldTextAndReadOnlyFields) {
   t.SetFieldText("AGE", "41");
   EXPECT_EQ(t.FieldByName("AGE")->AsInteger(), 41);
   t.FieldByName("AGE")->SetReadOnly(true);
-  EXPECT_EQ(ErrorOf([&] { t.FieldByName("AGE")->SetAsInteger(3); }), "Field 'AGE' cannot be modified");
+  EXPECT_EQ(ErrorOf([&] { t.FieldByName("AGE")->SetAsInteger(3); }),
+            "Field 'AGE' cannot be modified");
   t.Post();
   EXPECT_EQ(Stored(1, "AGE"), " 41");
 }

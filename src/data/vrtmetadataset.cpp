@@ -711,9 +711,11 @@ bool TvrtMetaDataset::PackMetaTable() {
   }
   if (ok) {
     try {
+      TPackMemoSpelling spelling(MetaFilePath());
       Pack();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
       Status << "PackMetaTable: Fout tijdens packen";
+      Status << ErrorText(e);
       ok = false;
     }
   }

@@ -197,6 +197,7 @@ TEST_F(DbfDataSetTest, ReadingFollowsTheNullRules) {
 }
 
 TEST_F(DbfDataSetTest, WritingStoresTheTableFormats) {
+  t.SetUserID(0x01020304);
   OpenPeople(false);
   t.SetRecNo(1);
   t.Edit();
@@ -211,6 +212,7 @@ TEST_F(DbfDataSetTest, WritingStoresTheTableFormats) {
   EXPECT_EQ(Stored(1, "ACTIVE"), "F");
   EXPECT_EQ(Stored(1, "NAME"), std::string(10, ' '));
   EXPECT_EQ(Stored(1, "PRICE"), "     12.35");
+  EXPECT_EQ(hbtest::ReadFile(p.folder + "PEOPLE.DBF").mid(20, 4), QByteArray("\x04\x03\x02\x01"));
 
   t.Edit();
   t.FieldByName("BORN")->SetAsString("29-02-2024");
@@ -242,6 +244,17 @@ TEST_F(DbfDataSetTest, TranslatedTextIsStoredInTheOemCodePage) {
   EXPECT_EQ(Stored(2, "NAME"), "Zo\x89 \x82     ");
   EXPECT_EQ(t.ReadMemo("NOTE"), QByteArray("caf\x82"));
   EXPECT_EQ(t.FieldByName("NOTE")->AsString(), QString::fromUtf8("café"));
+  {
+    TDbfBlobStream s(t, *t.FieldByName("NOTE"), TBlobStreamMode::bmRead);
+    EXPECT_EQ(s.Data(), QByteArray("caf\xE9"));  // the Windows code page
+  }
+  t.Edit();
+  {
+    TDbfBlobStream s(t, *t.FieldByName("NOTE"), TBlobStreamMode::bmWrite);
+    s.SetData("\xE8\xE9");
+  }
+  t.Post();
+  EXPECT_EQ(t.ReadMemo("NOTE"), QByteArray("\x8A\x82"));
   // Keys are translated as well.
   t.First();
   EXPECT_TRUE(t.Find(QString::fromUtf8("Zoë"), false, false));

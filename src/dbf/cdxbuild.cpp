@@ -76,9 +76,9 @@ class TCdxTreeWriter {
     std::vector<TCdxEntry>& entries = lv.Node.Entries;
     bool full;
     if (l == 0) {
-      lv.Used +=
-          layout_.EntrySize + LeafStoredBytes(entries.empty() ? std::string() : entries.back().Key,
-                                              entry.Key, keyLength_, fill_, entries.empty());
+      static const std::string none;  // an lvalue, so that the previous key is not copied
+      lv.Used += layout_.EntrySize + LeafStoredBytes(entries.empty() ? none : entries.back().Key,
+                                                     entry.Key, keyLength_, fill_, entries.empty());
       entries.push_back(entry);
       full = kCdxLeafArea - lv.Used < 2 * (layout_.EntrySize + keyLength_ + 8);
     } else {

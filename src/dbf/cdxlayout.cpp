@@ -135,10 +135,11 @@ int LeafStoredBytes(const std::string& prev, const std::string& key, int keyLeng
 
 int LeafBytesNeeded(const std::vector<TCdxEntry>& entries, int keyLength, char fill,
                     const TCdxLeafLayout& layout) {
+  static const std::string none;  // an lvalue, so that the previous key is not copied
   int total = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
-    total += layout.EntrySize + LeafStoredBytes(i ? entries[i - 1].Key : std::string(),
-                                                entries[i].Key, keyLength, fill, i == 0);
+    total += layout.EntrySize + LeafStoredBytes(i ? entries[i - 1].Key : none, entries[i].Key,
+                                                keyLength, fill, i == 0);
   }
   return total;
 }
@@ -158,12 +159,12 @@ void EncodeLeaf(const TCdxNodeImage& node, int keyLength, char fill, const TCdxL
   out[21] = l.DupBits;
   out[22] = l.TrailBits;
   out[23] = l.EntrySize;
+  static const std::string none;  // an lvalue, so that the previous key is not copied
   int pos = kCdxBlock;
   for (size_t i = 0; i < node.Entries.size(); ++i) {
     const TCdxEntry& e = node.Entries[i];
     int dup, trail;
-    LeafCounts(i ? node.Entries[i - 1].Key : std::string(), e.Key, keyLength, fill, i == 0, dup,
-               trail);
+    LeafCounts(i ? node.Entries[i - 1].Key : none, e.Key, keyLength, fill, i == 0, dup, trail);
     int stored = keyLength - dup - trail;
     pos -= stored;
     std::memcpy(out + pos, e.Key.data() + dup, stored);

@@ -44,12 +44,14 @@
 //
 // Sizes: --sizes=100000,1000000 or the environment variable HB_BENCH_SIZES. The folder:
 // HB_BENCH_DIR (default: the system's temporary folder); HB_BENCH_KEEP=1 keeps the files.
+// HB_BENCH_APPENDS sets the number of records Append adds (for profiling runs).
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <stdlib.h>
+#include <stdlib.h>  // mkdtemp
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -94,7 +96,15 @@ constexpr TTagSpec kTags[] = {{"TIJD", "MEDEWERKER+START", "medewerker, start"},
                               {"TIJDP", "PRODUCT+START", "product, start"},
                               {"START", "START", "start"}};
 
-constexpr int kAppendCount = 100000;
+// The records appended by Append (HB_BENCH_APPENDS: fewer, for profiling runs).
+int64_t AppendCount() {
+  static const int64_t n = [] {
+    const char* env = std::getenv("HB_BENCH_APPENDS");
+    long long v = env ? std::atoll(env) : 0;
+    return v > 0 ? static_cast<int64_t>(v) : int64_t{100000};
+  }();
+  return n;
+}
 constexpr int kEmployees = 30, kCustomers = 200, kActivities = 40, kProducts = 20;
 constexpr int kFirstWeek = 1043;  // weeks since Sunday 1-1-1995: the week of 28-12-2014
 constexpr int64_t kDay = 86400, kWeek = 7 * kDay;
@@ -522,7 +532,7 @@ TFixture& Fixture(int64_t size) {
     table.Close();
   }
   int lastWeek = gen.Week();
-  for (int i = 0; i < kAppendCount; ++i) f->Appends.push_back(gen.Next());
+  for (int64_t i = 0; i < AppendCount(); ++i) f->Appends.push_back(gen.Next());
   std::fprintf(stderr, "  records written (both) in %.1f s\n", Seconds(t0));
 
   fs::copy_file(f->Base / "uren.db", f->Base / "uren-plain.db");
@@ -633,15 +643,15 @@ void AppendEngine(benchmark::State& state, TFixture& f) {
     state.ResumeTiming();
     EngineAppend(*h, f.Appends);
     state.PauseTiming();
-    Check(int64_t(h->RecordCount()) == f.Size + kAppendCount, "engine count after append");
+    Check(int64_t(h->RecordCount()) == f.Size + AppendCount(), "engine count after append");
     const THour& last = f.Appends.back();
-    Check(h->FindInTag("TIJD", last.Medewerker + last.Start) == f.Size + kAppendCount,
+    Check(h->FindInTag("TIJD", last.Medewerker + last.Start) == f.Size + AppendCount(),
           "TIJD holds the last record");
     Check(h->FindInTag("TIJDK", last.Klant + last.Start) > f.Size, "TIJDK holds the new keys");
     h.reset();
     state.ResumeTiming();
   }
-  state.SetItemsProcessed(state.iterations() * kAppendCount);
+  state.SetItemsProcessed(state.iterations() * AppendCount());
 }
 
 void AppendSqlite(benchmark::State& state, TFixture& f, bool oneTransaction) {
@@ -653,12 +663,12 @@ void AppendSqlite(benchmark::State& state, TFixture& f, bool oneTransaction) {
     state.ResumeTiming();
     SqlAppend(*db, f.Appends, oneTransaction);
     state.PauseTiming();
-    Check(db->Scalar("SELECT count(*) FROM uren") == f.Size + kAppendCount,
+    Check(db->Scalar("SELECT count(*) FROM uren") == f.Size + AppendCount(),
           "SQLite count after append");
     db.reset();
     state.ResumeTiming();
   }
-  state.SetItemsProcessed(state.iterations() * kAppendCount);
+  state.SetItemsProcessed(state.iterations() * AppendCount());
 }
 
 void WeekLoadEngine(benchmark::State& state, TFixture& f) {

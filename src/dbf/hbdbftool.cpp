@@ -38,9 +38,15 @@ const char* kUsage =
     "  pack TABLE                      remove the deleted records and their memos, renumber\n"
     "                                  the others and rebuild every tag (needs the table\n"
     "                                  exclusively)\n"
+    "  --oem                           (dump, eval, seek) the table stores its texts in\n"
+    "                                  code page 850, as the hour table does\n"
+    "Text is printed in UTF-8, read as Windows-1252 unless --oem is given.\n"
     "reindex and pack report their progress on stderr.\n"
     "Exit codes: 0 success, 1 a check found a difference or a seek found nothing,\n"
     "2 bad usage or an unreadable file.\n";
+
+// Record text is stored in code page 850 instead of Windows-1252 (--oem).
+bool gOem = false;
 
 struct TUsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -61,7 +67,7 @@ QString Show(const std::string& bytes) {
       s += buf;
     } else s += static_cast<char>(c);
   }
-  return AnsiToQString(s);
+  return gOem ? OemToQString(s) : AnsiToQString(s);
 }
 
 std::string Trimmed(const std::string& s, bool left) {
@@ -392,7 +398,7 @@ std::string SeekKey(const TIndexTag& tag, const QString& key) {
       return text;
     }
     default:
-      return QStringToAnsi(key);
+      return gOem ? QStringToOem(key) : QStringToAnsi(key);
   }
 }
 
@@ -504,6 +510,7 @@ int RunDbfTool(const QStringList& args, QTextStream& out, QTextStream& err) {
     }
     QStringList pos;
     bool deleted = false, partial = false;
+    gOem = false;
     QString tag, filter;
     long recno = -1;
     for (int i = 1; i < args.size(); ++i) {
@@ -514,6 +521,7 @@ int RunDbfTool(const QStringList& args, QTextStream& out, QTextStream& err) {
       };
       if (a == "--deleted" && cmd == "dump") deleted = true;
       else if (a == "--partial" && cmd == "seek") partial = true;
+      else if (a == "--oem" && (cmd == "dump" || cmd == "eval" || cmd == "seek")) gOem = true;
       else if (a == "--tag" && cmd == "dump") tag = value();
       else if (a == "--filter" && cmd == "dump") filter = value();
       else if (a == "--recno" && cmd == "eval") {

@@ -257,6 +257,27 @@ TEST_F(HbdbfTool, SeekGivesTheRecordOfAKeyOrNotFound) {
   EXPECT_TRUE(r.Err.contains("is not a date")) << r.Err.toStdString();
 }
 
+// The hour table stores its texts in code page 850: --oem reads them as such, and a key
+// typed for seek is stored the same way.
+TEST_F(HbdbfTool, OemTextIsShownAndSoughtInCodePage850) {
+  {
+    TDbfFields t;
+    t.Open(fox.toStdString(), false, true);
+    t.GotoRecord(1);
+    t.WriteTextByName("NAME", "caf\x82");  // é in code page 850
+    t.RewriteRecord(1);
+  }
+  RunTool({"reindex", fox});
+  TRun ansi = RunTool({"dump", fox});
+  TRun oem = RunTool({"dump", fox, "--oem"});
+  EXPECT_TRUE(oem.Out.contains(u"caf\u00E9\t")) << oem.Out.toStdString();
+  EXPECT_TRUE(ansi.Out.contains(u"caf\u201A\t")) << ansi.Out.toStdString();
+  // Keys as stored: UPPER works by the Windows-1252 table, which leaves the OEM byte of é.
+  EXPECT_EQ(RunTool({"seek", fox, "UNAME", QString::fromUtf8("CAF\xC3\xA9"), "--oem"}).Out, "1\n");
+  EXPECT_EQ(RunTool({"seek", fox, "UNAME", QString::fromUtf8("CAF\xC3\x89")}).Out, "3\n");
+  EXPECT_EQ(RunTool({"info", fox, "--oem"}).Rc, 2);  // only for commands that show record text
+}
+
 TEST_F(HbdbfTool, PackDropsDeletedRecordsKeepsMemosAndRebuildsTags) {
   {
     // Not while another handle has the table open.

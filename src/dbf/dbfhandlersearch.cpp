@@ -246,24 +246,13 @@ bool TDbfHandler::LocateRecord(const std::string& fieldList, const std::vector<T
   }
   if (fields.empty()) return false;
 
-  // The searched values as the fields hold them and as they are displayed.
-  std::vector<std::string> raw, shown;
-  TBufferState kept = SaveBuffer();
-  try {
-    FillScratch(fields, values);
-    for (int f : fields) {
-      raw.push_back(ReadRaw(f));
-      shown.push_back(TrimBoth(ReadText(f)));
-    }
-  } catch (...) {
-    RestoreBuffer(std::move(kept));
-    throw;
-  }
-  RestoreBuffer(std::move(kept));
-
-  // A tag whose key starts with exactly these character fields finds the record.
+  // A tag whose key starts with exactly these character fields finds the record. Its key
+  // is compared as stored: a tag that folds case (UPPER) answers a case-insensitive search,
+  // one that does not answers a case-sensitive one; values that upper-casing leaves alone
+  // are answered by either. Otherwise the scan below compares the display texts.
   TCdxTag* use = nullptr;
-  bool allCharacter = std::all_of(fields.begin(), fields.end(), [&](int f) { return FieldType(f) == 'C'; });
+  bool allCharacter =
+      std::all_of(fields.begin(), fields.end(), [&](int f) { return FieldType(f) == 'C'; });
   if (startRecord == 0 && allCharacter && !(master_ && master_->HasRange())) {
     std::vector<TCdxTag*> candidates;
     if (master_) candidates.push_back(master_);
@@ -280,13 +269,45 @@ bool TDbfHandler::LocateRecord(const std::string& fieldList, const std::vector<T
       }
     }
   }
-  if (use) {
-    std::string key;
-    for (size_t i = 0; i < raw.size(); ++i) {
-      std::string v = raw[i];
-      if (partial && i + 1 == raw.size()) v.erase(v.find_last_not_of(' ') + 1);
-      key += v;
+
+  // The searched values as the fields hold them and as they are displayed, and the chosen
+  // tag's key of a record holding them.
+  std::vector<std::string> raw, shown;
+  TDbVariant tagKey;
+  TBufferState kept = SaveBuffer();
+  try {
+    FillScratch(fields, values);
+    for (int f : fields) {
+      raw.push_back(ReadRaw(f));
+      shown.push_back(TrimBoth(ReadText(f)));
     }
+    if (use) {
+      TExpHandler expr(&Link(), use->KeyExpression());
+      expr.Evaluate(tagKey);
+    }
+  } catch (...) {
+    RestoreBuffer(std::move(kept));
+    throw;
+  }
+  RestoreBuffer(std::move(kept));
+  if (use) {
+    bool foldsCase = Upper(TrimBoth(use->KeyExpression())).rfind("UPPER(", 0) == 0;
+    bool caseFree = std::all_of(raw.begin(), raw.end(),
+                                [](const std::string& v) { return Upper(v) == v; });
+    if (!caseFree && foldsCase != caseInsensitive) use = nullptr;
+  }
+
+  if (use) {
+    std::string key = tagKey.Kind() == TDbVariant::dvText || tagKey.Kind() == TDbVariant::dvRaw
+                          ? tagKey.AsBytes()
+                          : tagKey.AsText();
+    // The part of the key that the searched fields make up; with partial, only up to the
+    // end of the last field's searched text.
+    size_t len = 0;
+    for (size_t i = 0; i + 1 < raw.size(); ++i) len += raw[i].size();
+    len += partial ? raw.back().find_last_not_of(' ') + 1  // npos + 1 = 0 for a blank text
+                   : raw.back().size();
+    key.resize(std::min(len, key.size()));
     if (key.size() > size_t(use->KeyLength())) key.resize(size_t(use->KeyLength()));
     TCdxTag* old = master_;
     bool exact = ExactFind, nearFind = NearFind;

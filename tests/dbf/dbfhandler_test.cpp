@@ -333,6 +333,10 @@ TEST(DbfHandler, LocateUsesAMatchingTagOrScans) {
                              false, false));
   EXPECT_EQ(h.RecNo(), 3u);
   EXPECT_EQ(h.MasterTagName(), "VAL");
+  // A case-insensitive search is not answered by a tag that keeps case: it scans.
+  EXPECT_TRUE(h.LocateRecord("TYPE;MEDEWERKER", {TDbVariant::Text("k"), TDbVariant::Text("m12")}, 0,
+                             false, true));
+  EXPECT_EQ(h.RecNo(), 3u);
   // Key values pair with the fields of the master tag's key in their order.
   h.SelectMasterTag("TMV", false);
   h.GotoRecord(4);
@@ -539,4 +543,42 @@ TEST(DbfHandler, HugeSetPagesAndNeighbours) {
   EXPECT_EQ(s.PrevSet(299999), 5u);
   EXPECT_EQ(s.PrevSet(4), 0u);
   EXPECT_EQ(s.NextSet(300001), 0u);
+}
+
+// A tag on UPPER(...) is searched with its own key expression: lower-case values find their
+// records case-insensitively through it, and a case-sensitive search of the same values scans.
+TEST(DbfHandler, LocateThroughAnUpperTagUsesItsKeyExpression) {
+  THandlerTable t({{"K", "Jansen", "x", 1}, {"K", "jansen", "y", 2}, {"K", "Pietersen", "z", 3}});
+  {
+    TDbfHandler h;
+    t.Open(h);
+    h.CreateIndexTag(t.Cdx, "UMV", 0, true, "", "UPPER(MEDEWERKER+VALUE)");
+  }
+  TDbfHandler h;
+  t.Open(h);
+  h.SelectMasterTag("UMV", false);
+  struct {
+    const char* Medew;
+    const char* Value;
+    bool Partial, CaseInsensitive;
+    uint32_t RecNo;  // 0: not found
+  } cases[] = {
+      {"JANSEN", "Y", false, true, 2},   {"jansen", "y", false, true, 2},
+      {"jansen", "", false, false, 2},   {"jansen", "x", false, false, 0},
+      {"pieters", "", true, true, 3},    {"JANSEN", "X", false, false, 0},
+      {"Jansen", "x", false, false, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Medew) + "/" + c.Value);
+    std::vector<TDbVariant> values = {TDbVariant::Text(c.Medew)};
+    std::string fields = "MEDEWERKER";
+    if (*c.Value) {
+      values.push_back(TDbVariant::Text(c.Value));
+      fields += ";VALUE";
+    }
+    bool found = h.LocateRecord(fields, values, 0, c.Partial, c.CaseInsensitive);
+    EXPECT_EQ(found, c.RecNo != 0);
+    if (found) EXPECT_EQ(h.RecNo(), c.RecNo);
+    EXPECT_EQ(h.MasterTagName(), "UMV");
+  }
 }

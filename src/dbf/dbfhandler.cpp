@@ -816,6 +816,9 @@ void TDbfHandler::CopyTable(const std::string& target, const std::string& /*key*
 }
 
 void TDbfHandler::Pack() {
+  // Refused before anything is closed, so a refused pack leaves the index files open.
+  if (!ReadWrite() || Shared())
+    RaiseDbfError("%s requires full access to file %s", {"Pack", FilePath()});
   std::vector<std::string> paths;
   for (auto& f : files_)
     if (f) paths.push_back(f->Path());

@@ -582,3 +582,15 @@ TEST(DbfHandler, LocateThroughAnUpperTagUsesItsKeyExpression) {
     EXPECT_EQ(h.MasterTagName(), "UMV");
   }
 }
+
+// A pack that the shared open refuses leaves the order and its index files as they were.
+TEST(DbfHandler, RefusedPackKeepsTheIndexFilesOpen) {
+  THandlerTable t({{"K", "M1", "b", 1}, {"K", "M2", "a", 2}});
+  TDbfHandler h;
+  t.Open(h, true);
+  h.SelectMasterTag("VAL", false);
+  EXPECT_THROW(h.Pack(), EDbfError);
+  EXPECT_EQ(h.IndexFileCount(), 1);
+  EXPECT_EQ(h.MasterTagName(), "VAL");
+  EXPECT_EQ(WalkForward(h), (std::vector<uint32_t>{2, 1}));
+}

@@ -9,7 +9,8 @@ BUILD="${HB_BUILD_DIR:-$ROOT/build}"
 
 PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev qt6-tools-dev qt6-tools-dev-tools
 qt6-l10n-tools libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
-fonts-liberation2 xvfb xauth python3 python3-dbfread python3-dbf desktop-file-utils"
+fonts-liberation2 xvfb xauth python3 python3-dbfread python3-dbf desktop-file-utils
+clang libclang-rt-14-dev"
 
 install_packages() {
   missing=""
@@ -78,8 +79,13 @@ case "${1:-}" in
   test)
     install_packages
     build
+    # The table engine's fuzz targets (clang, sanitizers): corpus replay and a short run
+    # each; a finding fails the command once the tests have run.
+    fuzz=0
+    HB_FUZZ_BUILD_DIR="$BUILD/fuzz" "$ROOT/fuzz/run.sh" 25 || fuzz=1
     cd "$BUILD"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error -j2
+    [ "$fuzz" -eq 0 ] || { echo "The fuzz targets found a fault (see above)." >&2; exit 1; }
     ;;
   *)
     echo "usage: $0 start|test" >&2

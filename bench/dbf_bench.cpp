@@ -555,8 +555,9 @@ TFixture& Fixture(int64_t size) {
     s.Int(1, r);
     Check(s.Step(), "SQLite row " + std::to_string(r));
     s.GetHour(b);
-    Check(a.Medewerker == b.Medewerker && a.Klant == b.Klant && a.Start == b.Start &&
-              a.Stop == b.Stop && a.Werkz == b.Werkz && a.Aantal == b.Aantal,
+    Check(a.Medewerker == b.Medewerker && a.Klant == b.Klant && a.Activiteit == b.Activiteit &&
+              a.Product == b.Product && a.Start == b.Start && a.Stop == b.Stop &&
+              a.Status == b.Status && a.Werkz == b.Werkz && a.Aantal == b.Aantal,
           "record " + std::to_string(r) + " alike on both sides");
   }
   h.reset();

@@ -117,6 +117,8 @@ TfrmMetaBrowse::TfrmMetaBrowse(TvrtMetaDataset& meta, QWidget* parent)
   connect(source_, &TDataSource::dataSetChanged, this, [this] { ShowRow(); UpdateControls(); });
   connect(source_, &TDataSource::scrolled, this, &TfrmMetaBrowse::ShowRow);
   connect(source_, &TDataSource::stateChanged, this, [this] {
+    if (source_->State() != TDataSetState::dsEdit && source_->State() != TDataSetState::dsInsert)
+      ownEdit_ = false;
     UpdateControls();
     if (source_->State() == TDataSetState::dsBrowse || source_->State() == TDataSetState::dsInsert)
       ShowRow();
@@ -155,8 +157,13 @@ QToolButton* TfrmMetaBrowse::NavButton(const QString& name, const QString& text,
       else if (name == "navPrior") ds->Prior();
       else if (name == "navNext") ds->Next();
       else if (name == "navLast") ds->Last();
-      else if (name == "navInsert") ds->Insert();
-      else if (name == "navEdit") ds->Edit();
+      else if (name == "navInsert") {
+        ownEdit_ = true;
+        ds->Insert();
+      } else if (name == "navEdit") {
+        ownEdit_ = true;
+        ds->Edit();
+      }
       else if (name == "navDelete") {
         if (!ds->IsEmpty() && Dialogs().Question(windowTitle(), "Delete record?", false))
           ds->Delete();
@@ -168,11 +175,16 @@ QToolButton* TfrmMetaBrowse::NavButton(const QString& name, const QString& text,
   return b;
 }
 
-int TfrmMetaBrowse::Execute() {
+void TfrmMetaBrowse::Prepare() {
   meta_.Close();
   Bind();
   if (!meta_.OpenMeta()) ReportResult(false, QString());
   btnMeta_->setText("&Meta sluiten");
+  UpdateControls();
+}
+
+int TfrmMetaBrowse::Execute() {
+  Prepare();
   return exec();
 }
 
@@ -205,7 +217,6 @@ void TfrmMetaBrowse::Unbind() {
 }
 
 void TfrmMetaBrowse::ShowRow() {
-  filling_ = true;
   TDataSet* ds = source_->DataSet();
   const bool has = ds && ds->Active() && !ds->IsEmpty();
   edtTable_->setText(has ? ds->FieldByName("TABLE")->AsString() : QString());
@@ -216,12 +227,14 @@ void TfrmMetaBrowse::ShowRow() {
   memParam_->setPlainText(has ? meta_.RowParam() : QString());
   memComment_->setPlainText(has ? meta_.RowComment() : QString());
   if (has && model_->CurrentRow() >= 0) grid_->selectRow(model_->CurrentRow());
-  filling_ = false;
 }
 
 void TfrmMetaBrowse::StoreEdits() {
+  // Only an edit begun in this window takes the edits; the operations of the buttons
+  // write rows of their own.
   TDataSet* ds = source_->DataSet();
-  if (!ds || (ds->State() != TDataSetState::dsEdit && ds->State() != TDataSetState::dsInsert))
+  if (!ownEdit_ || !ds ||
+      (ds->State() != TDataSetState::dsEdit && ds->State() != TDataSetState::dsInsert))
     return;
   ds->FieldByName("TABLE")->SetAsString(edtTable_->text().trimmed().toUpper());
   ds->FieldByName("TYPE")->SetAsString(cbxType_->currentText());
@@ -233,7 +246,8 @@ void TfrmMetaBrowse::StoreEdits() {
 
 void TfrmMetaBrowse::UpdateControls() {
   const TDataSetState state = source_->State();
-  const bool editing = state == TDataSetState::dsEdit || state == TDataSetState::dsInsert;
+  const bool editing =
+      ownEdit_ && (state == TDataSetState::dsEdit || state == TDataSetState::dsInsert);
   for (QWidget* w : std::initializer_list<QWidget*>{edtTable_, cbxType_, edtName_, memParam_, memComment_})
     w->setEnabled(editing);
   const bool active = state != TDataSetState::dsInactive;
@@ -271,7 +285,10 @@ void TfrmMetaBrowse::EditNext() {
     if (!meta_.Active()) return;
     meta_.Post();
     meta_.Next();
-    if (!meta_.Eof() || !meta_.IsEmpty()) meta_.Edit();
+    if (!meta_.Eof() || !meta_.IsEmpty()) {
+      ownEdit_ = true;
+      meta_.Edit();
+    }
   });
 }
 
@@ -286,6 +303,7 @@ void TfrmMetaBrowse::ReportResult(bool ok, const QString& success) {
 
 void TfrmMetaBrowse::Run(const std::function<bool()>& operation, const QString& success) {
   bool ok = false;
+  meta_.Status.clear();
   try {
     ok = operation();
   } catch (const std::exception& e) {

@@ -34,6 +34,8 @@ class TfrmMetaBrowse : public QDialog {
   // Closes the meta table, binds it to the window with automatic edit, opens it and shows
   // the window modally.
   int Execute();
+  // The part of Execute before the window shows.
+  void Prepare();
   static void Browse(TvrtMetaDataset& meta);
 
   // The file chosen for "Tabel info importeren" (a dialog "Pick a Table" in the table path;
@@ -73,7 +75,7 @@ class TfrmMetaBrowse : public QDialog {
   QPushButton* btnEditNext_;
   QListWidget* lbxStatus_;
   QList<QToolButton*> navigator_;
-  bool filling_ = false;
+  bool ownEdit_ = false;  // the navigator began the edit or insert
 };
 
 }  // namespace hb

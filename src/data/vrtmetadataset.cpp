@@ -699,6 +699,9 @@ bool TvrtMetaDataset::ReindexMeta() {
 bool TvrtMetaDataset::PackMetaTable() {
   const QFileInfo info(MetaFilePath());
   const QString cdx = FindExistingFile(info.path() + "/" + info.completeBaseName() + ".CDX");
+  // Views stay away while the table is packed: none of them may open the memo file before
+  // the pack has given it the spelling the pack needs.
+  DisableControls();
   Close();
   SetExclusive(true);
   if (QFileInfo(cdx).isFile()) SetIndexFiles({cdx});
@@ -721,6 +724,7 @@ bool TvrtMetaDataset::PackMetaTable() {
   }
   Close();
   SetExclusive(false);
+  EnableControls();
   if (!OpenMeta()) ok = false;
   return ok;
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "data/stamlists.h"
 #include "dbf/exprnodes.h"
 #include "dbf/funcreg.h"
 #include "util/calendarfuncs.h"
@@ -11,8 +12,9 @@ namespace hb {
 
 namespace {
 
+// By default the departments of the master data lists.
 TAfdLookup& AfdLookup() {
-  static TAfdLookup lookup;
+  static TAfdLookup lookup = &AfdNameOfEmployee;
   return lookup;
 }
 

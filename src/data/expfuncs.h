@@ -13,7 +13,8 @@
 //
 // The print work table uses AFD and WEEKNRSTR in index keys, so both are registered in the
 // global function registry at start-up, before any table opens. AFD asks the master data
-// through a lookup installed with SetAfdLookup.
+// through a lookup: by default the membership list AfdMedewerkers (stamlists.h); SetAfdLookup
+// installs another.
 #pragma once
 
 #include <QString>

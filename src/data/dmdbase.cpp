@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include "data/autorisatie.h"
+#include "data/stamlists.h"
 #include "data/termination.h"
 #include "data/vrtmetadataset.h"
 #include "platform/dialogservice.h"
@@ -269,8 +271,6 @@ void TdmDBase::OpenTables() {
     table->Open();
   }
   if (tblStam.RecordCount() == 0) CreateSampleData();
-  // The employee list, the password check and the master data lists of the logged-in
-  // employee come with the master data model.
   IdentifyLoginEmployee();
 }
 
@@ -605,56 +605,13 @@ void TdmDBase::CreateSampleData() {
 }
 
 void TdmDBase::IdentifyLoginEmployee() {
-  // Stands in for the login administration: the employee whose name (or, with
-  // [Environment] LoginField=1, whose remark) is the login name; an unknown name is added
-  // when the settings allow it.
-  loginId_ = 0;
-  loginEmployee_.clear();
-  if (loginName_.isEmpty()) return;
-  const bool byRemark = ProgramIni().ReadInteger("Environment", "LoginField", 0) == 1;
-  const char* field = byRemark ? "OPMERKING" : "OBJECT";
-  auto find = [&] {
-    filter_.Reset();
-    for (tblStam.First(); !tblStam.Eof(); tblStam.Next()) {
-      if (Text(tblStam, "TYPE") == "M" &&
-          Text(tblStam, field).trimmed().toUpper() == loginName_) {
-        loginId_ = IdValue(Text(tblStam, "ID"), 0);
-        loginEmployee_ = Text(tblStam, "OBJECT").trimmed();
-        return true;
-      }
-    }
-    return false;
-  };
-  if (find()) return;
-
-  const bool mayAdd = ProgramIni().ReadBool("ProgFunctions", "AddNewEmployee", true);
-  if (!mayAdd ||
-      !Dialogs().Question(ProgramTitle(),
-                          FormatText("Medewerker %s komt niet voor in de lijst, Toevoegen?",
-                                     {loginName_}),
-                          true)) {
-    ShowWarning(FormatText("Medewerker %s niet bekend, programma gestopt.", {loginName_}));
-    RequestApplicationTermination();
-    return;
-  }
-  QString access = ProgramIni().ReadString("System", "DefaultAccess", "B").toUpper();
-  if (access != " " && access != "B" && access != "F" && access != "A") access = "B";
-  tblStam.Append();
-  SetText(tblStam, "TYPE", "M");
-  SetText(tblStam, "OBJECT", loginName_);
-  SetText(tblStam, "OPMERKING", loginName_);
-  SetText(tblStam, "AFKORTING", loginName_);
-  SetText(tblStam, "KLEUR", QString());
-  SetText(tblStam, "TARIEFFACT", QString());
-  SetText(tblStam, "TOEGANG", access);
-  SetText(tblStam, "PASSWORD", QString());
-  tblStam.Post();
-  tblStam.FlushTable();
-  if (!find()) {
-    LogAndShow(FormatText("Medewerker %s kon niet worden toegevoegd, programma gestopt.",
-                          {loginName_}));
-    RequestApplicationTermination();
-  }
+  // The employee list, then the logged-in employee of the login name (added when unknown,
+  // the password checked) and the master data lists he is authorised for.
+  StamMedewerkers().LoadFromTable();
+  if (!loginName_.isEmpty()) LoginObject().SetUserName(loginName_);
+  IdentifyUser();
+  loginId_ = LoginMedewerker().ID;
+  loginEmployee_ = LoginMedewerker().Naam;
 }
 
 }  // namespace hb

@@ -199,8 +199,9 @@ TEST_F(DataModule, DailyReindexIsDueAfterADay) {
     ini.WriteString("Options", "ReindexOnFirstStartup", "1");
     const QString last = QString::number(stamp - (due ? 86400 : 86399));
     ini.WriteString("Options", "LastReindexStamp", last);
-    QFile::remove(folder.Data("URAUTOR.CDX"));
-    hbtest::WriteFile(folder.Data("URAUTOR.CDX"), QByteArray());  // damaged
+    // The hour table's index is not needed to identify the employee.
+    QFile::remove(folder.Data("URUREN.CDX"));
+    hbtest::WriteFile(folder.Data("URUREN.CDX"), QByteArray());  // damaged
     TScriptedDialogs dlg;
     dlg.Queue(TDialogAnswer::Always);
     TdmDBase start(vrt);
@@ -209,7 +210,7 @@ TEST_F(DataModule, DailyReindexIsDueAfterADay) {
     EXPECT_EQ(ini.ReadString("Options", "LastReindexStamp"),
               due ? QString::number(stamp) : last);
     EXPECT_EQ(LogText().contains("Data reindexed"), due);
-    if (due) EXPECT_GT(QFileInfo(folder.Data("URAUTOR.CDX")).size(), 0);
+    if (due) EXPECT_GT(QFileInfo(folder.Data("URUREN.CDX")).size(), 0);
   }
 }
 

@@ -165,6 +165,30 @@ TEST_F(AutorisatieTest, EditAuthorisationsSavesUnlessCancelled) {
   EXPECT_TRUE(dialogs_.Shown().isEmpty());
 }
 
+TEST_F(AutorisatieTest, AuthorisationsOfOneEmployeeCopiedToAnother) {
+  OpenCompany();
+  hb::CurrentMedewerker().AssignEmployee(*hb::StamMedewerkers().FindById(1));
+  hb::CurrentMedewerker().LoadAuthorisations();
+  EXPECT_EQ(hb::StamKlanten().Count(), 2);
+  EXPECT_EQ(hb::StamAfdelingen().Count(), 2);
+  EXPECT_EQ(hb::AutorKlanten().Names(), QStringList({"Shop"}));
+  EXPECT_EQ(hb::AutorProducten().Count(), 0);
+  EXPECT_EQ(hb::AutorAfdelingen().Names(), QStringList({"Inkoop", "Verkoop"}));
+
+  // Jan's profile becomes Piet's: his rows of all four types are replaced.
+  hb::TMedewerker piet;
+  piet.AssignEmployee(*hb::StamMedewerkers().FindById(2));
+  piet.SaveAuthorisations();
+  EXPECT_EQ(AutorRows(), QStringList({"G|1|10", "G|1|11", "G|2|10", "G|2|11", "G|3|11", "K|1|20",
+                                      "K|2|20"}));
+  EXPECT_TRUE(dialogs_.Shown().isEmpty());
+
+  Dm().CloseTables();
+  piet.SaveAuthorisations();
+  ASSERT_EQ(dialogs_.Shown().size(), 1);
+  EXPECT_TRUE(dialogs_.LastText().startsWith("FOUT tijdens wegschrijven stamgegevens:"));
+}
+
 TEST_F(AutorisatieTest, SurplusMembershipsKeepTheLowestDepartment) {
   AddStam("M", 1, "Jan");
   AddStam("M", 2, "Piet");

@@ -282,14 +282,19 @@ TEST_F(IdentifyTest, UnknownNameRefusedOrNotAllowedEndsTheProgram) {
 }
 
 TEST_F(IdentifyTest, FirstLoginOnANewDatabaseIsAuthorisedForTheSampleItems) {
-  Open();  // empty: the data module fills the sample data
-  hb::StamMedewerkers().LoadFromTable();
-  ASSERT_EQ(hb::StamMedewerkers().Count(), 3);
+  // Opening the empty tables fills the sample data and identifies the login name.
+  Ini("System", "DefaultAccess", "a");
+  ASSERT_TRUE(Login({"/USER=Nieuwe Gebruiker"}));
   dialogs_.Queue(hb::TDialogAnswer::Yes);
-  Identify({"/USER=Nieuwe Gebruiker"});
+  Open();
+  EXPECT_EQ(dialogs_.Texts(),
+            QStringList({"Medewerker NIEUWE GEBRUIKER komt niet voor in de lijst, Toevoegen?"}));
   EXPECT_FALSE(hb::ApplicationTerminating());
+  EXPECT_EQ(hb::StamMedewerkers().Count(), 4);
   EXPECT_EQ(hb::LoginMedewerker().Naam, "NIEUWE GEBRUIKER");
-  EXPECT_EQ(hb::LoginMedewerker().Toegang, hb::tgBedrijf);
+  EXPECT_EQ(hb::LoginMedewerker().Toegang, hb::tgAfdeling);
+  EXPECT_EQ(Dm().LoginEmployeeId(), hb::LoginMedewerker().ID);
+  EXPECT_EQ(hb::CurrentMedewerker().ID, hb::LoginMedewerker().ID);
   EXPECT_EQ(hb::StamKlanten().Names(), QStringList({"Klant1", "Klant2", "Klant3"}));
   EXPECT_EQ(hb::StamActiviteiten().Names(), QStringList({"Activiteit1", "Activiteit2", "Activiteit3"}));
   EXPECT_EQ(hb::StamProducten().Names(), QStringList({"Product1", "Product2", "Product3"}));

@@ -8,7 +8,13 @@
 #include <memory>
 
 #include "app/frmmain.h"
+#include "data/dmdbase.h"
 #include "data/expfuncs.h"
+#include "data/frmmetabrowse.h"
+#include "data/frmvoortgang.h"
+#include "data/termination.h"
+#include "data/vrtdbfdataset.h"
+#include "data/vrtmetadataset.h"
 #include "platform/dialogservice.h"
 #include "platform/folders.h"
 #include "platform/inifile.h"
@@ -31,7 +37,6 @@ struct TStartState {
   TCommandLine commandLine;
   QString helpFile = "Hbok_EN.hlp";
   QString loginName;
-  bool terminate = false;
 };
 
 TStartState& State() {
@@ -90,13 +95,6 @@ bool CopyOldSettings(const QString& currentFolder, const QString& programIni) {
   return QFile::copy(old, programIni);
 }
 
-void PrepareDataFolderSetting(const QString& programIni) {
-  TIniFile ini(programIni);
-  if (ini.ReadString("Paths", "Data").isEmpty()) {
-    ini.WriteString("Paths", "Data", "data\\");  // a read-only ini keeps the program folder
-  }
-}
-
 QString HelpFileFor(const QString& programFolder, const QString& languageCode) {
   const QString full =
       FindExistingFile(AddBackslash(programFolder) + "Hbok_" + languageCode + ".hlp");
@@ -142,15 +140,11 @@ bool RunLogin(const TCommandLine& commandLine, QString& name) {
 }
 
 void RequestTermination() {
-  State().terminate = true;
-  if (QCoreApplication::instance()) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                              Qt::QueuedConnection);
-  }
+  RequestApplicationTermination();
 }
 
 bool TerminationRequested() {
-  return State().terminate;
+  return ApplicationTerminating();
 }
 
 namespace {
@@ -161,24 +155,33 @@ int RunApplication(THbApplication& app) {
   if (!arguments.isEmpty()) arguments.removeFirst();
   TStartState& state = State();
   state = TStartState{};
+  ResetApplicationTermination();
   state.commandLine = ParseCommandLine(arguments);
 
   // The one-instance mark is made as the program loads; the main window acts on it.
   TSingleInstance instance;
 
-  // Settings of the predecessor are taken over before the lookup reads the program ini, and
-  // a first start gets its data folder below the program folder.
+  // Settings of the predecessor are taken over before the lookup reads the program ini.
   const QFileInfo program(ProgramFilePath());
-  const QString programIni = program.absolutePath() + "/" + BaseName(program.fileName()) + ".INI";
   CopyOldSettings(QDir::currentPath(),
                   program.absolutePath() + "/" + BaseName(program.fileName()) + ".ini");
-  PrepareDataFolderSetting(programIni);
 
   // 1. Crash handler, formats and the path context; false: the data folder was refused.
   if (!StartUtilities(app.arguments())) return 0;
   // 2. The language start-up goes here.
   // The program's own expression functions, for index keys and report groupings.
   RegisterProgramFunctions();
+  // The dataset layer for whole-table work, with its progress window and the meta table
+  // window that the structure check may open.
+  TVrtDbfDataSet vrtDbf;
+  SetProgressDisplayFactory(&TfrmVoortgang::Make);
+  TvrtMetaDataset::SetBrowser(&TfrmMetaBrowse::Browse);
+  struct TResetDataHooks {
+    ~TResetDataHooks() {
+      SetProgressDisplayFactory({});
+      TvrtMetaDataset::SetBrowser({});
+    }
+  } resetDataHooks;
   // 4. The login object goes here.
   // 5. The program object: the week of today and the time resolution of the program ini.
   MainObj().Init();
@@ -213,8 +216,12 @@ int RunApplication(THbApplication& app) {
   // The windows and modules, in this order; the data module comes after the main window and
   // the entry dialog, whose creation must not touch the tables.
   TfrmMain frmMain(instance, prefs, state.commandLine, state.loginName);
-  // Print work table, report generator, uninstall window, entry dialog, data module and
-  // master data report modules are created here.
+  // Print work table, report generator, uninstall window and entry dialog are created here.
+  // The data module: structure check, the tables opened for the whole run; when the
+  // database cannot be opened it requests termination.
+  TdmDBase dmDBase(vrtDbf);
+  dmDBase.Start(state.commandLine.Arguments, state.loginName);
+  // The master data report module is created here.
 
   QObject::connect(&frmMain, &TfrmMain::FirstActivationDone, &frmMain, [&splash] {
     if (splash) splash->EndSplash();

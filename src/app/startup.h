@@ -42,10 +42,6 @@ const TCommandLine& CommandLine();
 // (settings of the program's predecessor). True when a copy was made.
 bool CopyOldSettings(const QString& currentFolder, const QString& programIni);
 
-// On a first start ([Paths] Data missing or empty) the data folder becomes "data" below the
-// program folder: "data\" is written to the program ini before the path lookup runs.
-void PrepareDataFolderSetting(const QString& programIni);
-
 // The help file for a language code: program folder + "Hbok_" + code + ".hlp" when it
 // exists; else "Hbok_" + the code's first two letters + ".hlp" when that exists (in the
 // current folder); else "Hbok_EN.hlp".

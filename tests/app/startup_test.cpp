@@ -78,17 +78,4 @@ TEST(OldSettings, CopiedOnlyWhenTheProgramHasNoIni) {
   EXPECT_EQ(hbtest::ReadFile(prog.filePath("HBLITE.INI")), "mine");
 }
 
-TEST(DataFolderSetting, FirstStartGetsDataBelowTheProgram) {
-  QTemporaryDir prog;
-  const QString ini = prog.filePath("hblite.INI");
-  hb::PrepareDataFolderSetting(ini);
-  EXPECT_EQ(hb::TIniFile(ini).ReadString("Paths", "Data"), "data\\");
-  ASSERT_TRUE(hbtest::WriteFile(ini, "[Paths]\r\nData=\r\n"));
-  hb::PrepareDataFolderSetting(ini);
-  EXPECT_EQ(hb::TIniFile(ini).ReadString("Paths", "Data"), "data\\");
-  ASSERT_TRUE(hbtest::WriteFile(ini, "[Paths]\r\nData=D:\\uren\r\n"));
-  hb::PrepareDataFolderSetting(ini);
-  EXPECT_EQ(hbtest::ReadFile(ini), "[Paths]\r\nData=D:\\uren\r\n");
-}
-
 }  // namespace

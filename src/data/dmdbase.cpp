@@ -458,13 +458,24 @@ void TdmDBase::CheckMultipleMaxID() {
 // ---- exclusive use and hour records of an item
 
 bool TdmDBase::TryExclusive(TDbfDataSet& table) {
+  // Held exclusively already: nothing to test. Held shared: closed for the test, which
+  // the table's own handle would refuse otherwise, and reopened shared when refused.
   if (table.Active() && table.Exclusive()) return true;
+  const bool wasActive = table.Active();
+  table.Close();
   const QString path = AddBackslash(NativePath(table.DatabaseName().trimmed())) +
                        QFileInfo(table.TableName().trimmed()).completeBaseName() + ".DBF";
   TOsFile test;
-  if (!test.Open(FindExistingFile(path).toStdString(), TShareMode::Exclusive, true)) return false;
+  if (!test.Open(FindExistingFile(path).toStdString(), TShareMode::Exclusive, true)) {
+    if (wasActive) {
+      try {
+        table.Open();
+      } catch (const std::exception&) {
+      }
+    }
+    return false;
+  }
   test.Close();
-  table.Close();
   table.SetExclusive(true);
   try {
     table.Open();
@@ -608,6 +619,9 @@ void TdmDBase::IdentifyLoginEmployee() {
   // The employee list, then the logged-in employee of the login name (added when unknown,
   // the password checked) and the master data lists he is authorised for.
   StamMedewerkers().LoadFromTable();
+  // Once per run: maintenance reopens the tables, and the shown employee must stay the one
+  // whose week is on screen.
+  if (loginId_ != 0) return;
   if (!loginName_.isEmpty()) LoginObject().SetUserName(loginName_);
   IdentifyUser();
   loginId_ = LoginMedewerker().ID;

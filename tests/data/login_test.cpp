@@ -193,6 +193,26 @@ TEST_F(IdentifyTest, LoginFieldMatchesTheRemark) {
   EXPECT_TRUE(dialogs_.Shown().isEmpty());
 }
 
+TEST_F(IdentifyTest, ReopeningTheTablesKeepsTheLoggedInAndTheShownEmployee) {
+  AddStam("M", 1, "Jan", {{"PASSWORD", "Geheim"}});
+  AddStam("M", 2, "Piet");
+  Ini("Environment", "Passwords", "1");
+  answers << qMakePair(QString("jan"), QString("geheim"));
+  ASSERT_TRUE(Login({"/user=jan"}));
+  Open();
+  ASSERT_EQ(hb::LoginMedewerker().ID, 1);
+  EXPECT_EQ(dialogShown, 1);
+  hb::CurrentMedewerker().AssignEmployee(*hb::StamMedewerkers().FindById(2));
+
+  Dm().CloseTables();
+  Dm().OpenTables();
+  EXPECT_EQ(dialogShown, 1);
+  EXPECT_EQ(hb::LoginMedewerker().ID, 1);
+  EXPECT_EQ(hb::CurrentMedewerker().ID, 2);
+  EXPECT_EQ(hb::StamMedewerkers().Count(), 2);
+  EXPECT_TRUE(dialogs_.Shown().isEmpty());
+}
+
 TEST_F(IdentifyTest, PasswordFromTheCommandLineFailsSilentlyOnce) {
   OpenWithEmployees();
   Ini("Environment", "Passwords", "1");

@@ -351,10 +351,10 @@ QString CheckMultipleDepartments(bool remove) {
         const QString employee = FieldText(t.Autor, "MEDEWERKER");
         const QString department = FieldText(t.Autor, "VALUE");
         if (havePrevious && employee == previousEmployee) {
-          const QString line = FormatText(
-              "Medewerker %s is lid van meerdere afdelingen: %s en %s (verwijderd)",
-              {nameOf(employees, employee), nameOf(departments, previousDepartment),
-               nameOf(departments, department)});
+          const QString line =
+              FormatText("Medewerker %s is lid van meerdere afdelingen: %s en %s (verwijderd)",
+                         {nameOf(employees, employee), nameOf(departments, previousDepartment),
+                          nameOf(departments, department)});
           Log(line);
           report += line + "\n";
           surplus.push_back({"G" + employee.leftJustified(10) + department});

@@ -148,28 +148,74 @@ void LoadFlexFields() {
   FlexFields().LoadAll();
 }
 
-TFlexField& FlexFldKlant() { return Field(0); }
-TFlexField& FlexFldActiviteit() { return Field(1); }
-TFlexField& FlexFldProduct() { return Field(2); }
-TFlexField& FlexFldMedewerker() { return Field(3); }
-TFlexField& FlexFldAfdeling() { return Field(4); }
-TFlexField& FlexFldTarief() { return Field(5); }
-TFlexField& FlexFldAantal() { return Field(6); }
-TFlexField& FlexFldVoorlopig() { return Field(7); }
-TFlexField& FlexFldWerkzaamheden() { return Field(8); }
-TFlexField& FlexFldOverhead() { return Field(9); }
-TFlexField& FlexFldDatum() { return Field(10); }
-TFlexField& FlexFldStart() { return Field(11); }
-TFlexField& FlexFldStop() { return Field(12); }
-TFlexField& FlexFldDuur() { return Field(13); }
-TFlexField& FlexFldReferUren() { return Field(14); }
-TFlexField& FlexFldToegang() { return Field(15); }
-TFlexField& FlexFldWeeknr() { return Field(16); }
-TFlexField& FlexFldSaldo() { return Field(17); }
-TFlexField& FlexFldKlantOpm() { return Field(18); }
-TFlexField& FlexFldActiviteitOpm() { return Field(19); }
-TFlexField& FlexFldProductOpm() { return Field(20); }
-TFlexField& FlexFldMedewerkerOpm() { return Field(21); }
-TFlexField& FlexFldAfdelingOpm() { return Field(22); }
+TFlexField& FlexFldKlant() {
+  return Field(0);
+}
+TFlexField& FlexFldActiviteit() {
+  return Field(1);
+}
+TFlexField& FlexFldProduct() {
+  return Field(2);
+}
+TFlexField& FlexFldMedewerker() {
+  return Field(3);
+}
+TFlexField& FlexFldAfdeling() {
+  return Field(4);
+}
+TFlexField& FlexFldTarief() {
+  return Field(5);
+}
+TFlexField& FlexFldAantal() {
+  return Field(6);
+}
+TFlexField& FlexFldVoorlopig() {
+  return Field(7);
+}
+TFlexField& FlexFldWerkzaamheden() {
+  return Field(8);
+}
+TFlexField& FlexFldOverhead() {
+  return Field(9);
+}
+TFlexField& FlexFldDatum() {
+  return Field(10);
+}
+TFlexField& FlexFldStart() {
+  return Field(11);
+}
+TFlexField& FlexFldStop() {
+  return Field(12);
+}
+TFlexField& FlexFldDuur() {
+  return Field(13);
+}
+TFlexField& FlexFldReferUren() {
+  return Field(14);
+}
+TFlexField& FlexFldToegang() {
+  return Field(15);
+}
+TFlexField& FlexFldWeeknr() {
+  return Field(16);
+}
+TFlexField& FlexFldSaldo() {
+  return Field(17);
+}
+TFlexField& FlexFldKlantOpm() {
+  return Field(18);
+}
+TFlexField& FlexFldActiviteitOpm() {
+  return Field(19);
+}
+TFlexField& FlexFldProductOpm() {
+  return Field(20);
+}
+TFlexField& FlexFldMedewerkerOpm() {
+  return Field(21);
+}
+TFlexField& FlexFldAfdelingOpm() {
+  return Field(22);
+}
 
 }  // namespace hb

@@ -87,8 +87,8 @@ bool TLogin::Login(bool force) {
   name = name.toUpper();
   if (name.isEmpty() || force) {
     QString typedName, typedPassword;
-    const bool ok = LoginDialog() ? LoginDialog()(typedName, typedPassword)
-                                  : AskName(typedName, typedPassword);
+    const bool ok =
+        LoginDialog() ? LoginDialog()(typedName, typedPassword) : AskName(typedName, typedPassword);
     if (ok) {
       name = typedName.trimmed().toUpper();
       password_ = typedPassword.trimmed().toUpper();

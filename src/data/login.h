@@ -29,11 +29,11 @@ void SetLoginDialog(TLoginDialogRunner runner);
 
 // How the login dialog starts, by the program ini.
 struct TLoginDialogSetup {
-  QString UserName;            // the Windows user name, upper-cased
-  bool NameEnabled = true;     // only when [Environment] UserEnv is empty
+  QString UserName;              // the Windows user name, upper-cased
+  bool NameEnabled = true;       // only when [Environment] UserEnv is empty
   bool PasswordEnabled = false;  // only when [Environment] Passwords is true
-  bool FocusPassword = false;  // UserEnv set and the password field enabled
-  bool FocusName = false;      // otherwise, when the name field is enabled
+  bool FocusPassword = false;    // UserEnv set and the password field enabled
+  bool FocusName = false;        // otherwise, when the name field is enabled
 };
 TLoginDialogSetup LoginDialogSetup();
 // OK in the login dialog: with "log in as the Windows user" checked, [Environment] UserEnv

@@ -46,10 +46,10 @@ void TMedewerker::AssignByName(const QString& name) {
   if (!found) {
     const bool mayAdd = ProgramIni().ReadBool("ProgFunctions", "AddNewEmployee", true);
     if (!mayAdd ||
-        !Dialogs().Question(ProgramTitle(),
-                            FormatText(Tr("Medewerker %s komt niet voor in de lijst, Toevoegen?"),
-                                       {wanted}),
-                            true)) {
+        !Dialogs().Question(
+            ProgramTitle(),
+            FormatText(Tr("Medewerker %s komt niet voor in de lijst, Toevoegen?"), {wanted}),
+            true)) {
       Stop(FormatText(Tr("Medewerker %s niet bekend, programma gestopt."), {wanted}), false);
       return;
     }
@@ -58,8 +58,7 @@ void TMedewerker::AssignByName(const QString& name) {
       found = StamMedewerkers().FindByName(wanted);
     }
     if (!found) {
-      Stop(FormatText(Tr("Medewerker %s kon niet worden toegevoegd, programma gestopt."),
-                      {wanted}),
+      Stop(FormatText(Tr("Medewerker %s kon niet worden toegevoegd, programma gestopt."), {wanted}),
            true);
       return;
     }
@@ -97,7 +96,8 @@ bool TMedewerker::AddEmployee(const QString& name) {
 void TMedewerker::AssignByRemark(const QString& login) {
   // The employee found by the remark is taken as it is: going by its name would pick the
   // first of two employees of the same name.
-  if (const TStamObjPtr found = StamMedewerkers().FindByRemark(login); found && !login.trimmed().isEmpty())
+  if (const TStamObjPtr found = StamMedewerkers().FindByRemark(login);
+      found && !login.trimmed().isEmpty())
     AssignEmployee(*found);
   else
     AssignByName(login);

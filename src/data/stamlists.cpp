@@ -58,12 +58,18 @@ TMedewerker& LoginMedewerker() {
 
 TStamList* StamListOfType(TStamType type) {
   switch (type) {
-    case stMedewerker: return &StamMedewerkers();
-    case stKlant: return &StamKlanten();
-    case stActiviteit: return &StamActiviteiten();
-    case stProduct: return &StamProducten();
-    case stAfdeling: return &StamAfdelingen();
-    default: return nullptr;
+    case stMedewerker:
+      return &StamMedewerkers();
+    case stKlant:
+      return &StamKlanten();
+    case stActiviteit:
+      return &StamActiviteiten();
+    case stProduct:
+      return &StamProducten();
+    case stAfdeling:
+      return &StamAfdelingen();
+    default:
+      return nullptr;
   }
 }
 

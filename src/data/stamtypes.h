@@ -59,9 +59,9 @@ constexpr int ohOverhead = 2;  // 'T' (also read from 'O')
 constexpr int ohAfwezig = 3;   // 'A'
 
 // Access of an employee to the data of others (TOEGANG).
-constexpr int tgEigen = 0;      // 'F'
-constexpr int tgAfdeling = 1;   // 'A'
-constexpr int tgBedrijf = 2;    // 'B'
+constexpr int tgEigen = 0;     // 'F'
+constexpr int tgAfdeling = 1;  // 'A'
+constexpr int tgBedrijf = 2;   // 'B'
 
 // The type number is taken modulo 128.
 QChar StamtypeToChar(TStamType type);

@@ -179,8 +179,8 @@ TEST_F(AutorisatieTest, AuthorisationsOfOneEmployeeCopiedToAnother) {
   hb::TMedewerker piet;
   piet.AssignEmployee(*hb::StamMedewerkers().FindById(2));
   piet.SaveAuthorisations();
-  EXPECT_EQ(AutorRows(), QStringList({"G|1|10", "G|1|11", "G|2|10", "G|2|11", "G|3|11", "K|1|20",
-                                      "K|2|20"}));
+  EXPECT_EQ(AutorRows(),
+            QStringList({"G|1|10", "G|1|11", "G|2|10", "G|2|11", "G|3|11", "K|1|20", "K|2|20"}));
   EXPECT_TRUE(dialogs_.Shown().isEmpty());
 
   Dm().CloseTables();

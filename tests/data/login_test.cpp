@@ -18,16 +18,17 @@ TEST(LoginCommandLine, UserSwitchForms) {
       {{"/user=\"Jan Smit\""}, "Jan Smit"},
       {{"/debug", "/USER=piet"}, "piet"},
       {{"/User=a=b"}, "a=b"},
-      {{"-/user=x"}, "x"},             // the switch may stand anywhere in the argument
-      {{"/user=\"x"}, "\"x"},          // a lone quote stays
+      {{"-/user=x"}, "x"},     // the switch may stand anywhere in the argument
+      {{"/user=\"x"}, "\"x"},  // a lone quote stays
       {{"/user=\""}, "\""},
-      {{"/user=a", "/user=b"}, "a"},   // the first one counts
+      {{"/user=a", "/user=b"}, "a"},  // the first one counts
       {{"/USER="}, ""},
-      {{"/USERNAME"}, ""},             // no "="
+      {{"/USERNAME"}, ""},  // no "="
       {{"/NOMETACHECK"}, ""},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(hb::CommandLineUserName(c.Arguments), c.Expected) << c.Arguments.join(' ').toStdString();
+    EXPECT_EQ(hb::CommandLineUserName(c.Arguments), c.Expected)
+        << c.Arguments.join(' ').toStdString();
 }
 
 class LoginTest : public hbtest::StamDbTest {
@@ -216,7 +217,8 @@ TEST_F(IdentifyTest, ReopeningTheTablesKeepsTheLoggedInAndTheShownEmployee) {
 TEST_F(IdentifyTest, PasswordFromTheCommandLineFailsSilentlyOnce) {
   OpenWithEmployees();
   Ini("Environment", "Passwords", "1");
-  answers << qMakePair(QString("jan"), QString("fout")) << qMakePair(QString("x"), QString(" geheim "));
+  answers << qMakePair(QString("jan"), QString("fout"))
+          << qMakePair(QString("x"), QString(" geheim "));
   Identify({"/user=jan"});
   EXPECT_EQ(dialogShown, 2);
   EXPECT_EQ(dialogs_.Texts(), QStringList({"Ongeldig wachtwoord voor JAN"}));
@@ -288,8 +290,9 @@ TEST_F(IdentifyTest, UnknownNameRefusedOrNotAllowedEndsTheProgram) {
   OpenWithEmployees();
   dialogs_.Queue(hb::TDialogAnswer::No);
   Identify({"/user=nieuw"});
-  EXPECT_EQ(dialogs_.Texts(), QStringList({"Medewerker NIEUW komt niet voor in de lijst, Toevoegen?",
-                                           "Medewerker NIEUW niet bekend, programma gestopt."}));
+  EXPECT_EQ(dialogs_.Texts(),
+            QStringList({"Medewerker NIEUW komt niet voor in de lijst, Toevoegen?",
+                         "Medewerker NIEUW niet bekend, programma gestopt."}));
   EXPECT_TRUE(hb::ApplicationTerminating());
   EXPECT_EQ(hb::StamMedewerkers().Count(), 4);
 
@@ -316,7 +319,8 @@ TEST_F(IdentifyTest, FirstLoginOnANewDatabaseIsAuthorisedForTheSampleItems) {
   EXPECT_EQ(Dm().LoginEmployeeId(), hb::LoginMedewerker().ID);
   EXPECT_EQ(hb::CurrentMedewerker().ID, hb::LoginMedewerker().ID);
   EXPECT_EQ(hb::StamKlanten().Names(), QStringList({"Klant1", "Klant2", "Klant3"}));
-  EXPECT_EQ(hb::StamActiviteiten().Names(), QStringList({"Activiteit1", "Activiteit2", "Activiteit3"}));
+  EXPECT_EQ(hb::StamActiviteiten().Names(),
+            QStringList({"Activiteit1", "Activiteit2", "Activiteit3"}));
   EXPECT_EQ(hb::StamProducten().Names(), QStringList({"Product1", "Product2", "Product3"}));
 }
 

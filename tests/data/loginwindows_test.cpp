@@ -215,7 +215,8 @@ TEST_F(LoginWindowsTest, AuthorisationEditorMovesByButtonsDoubleClickAndDrag) {
     // Dragging the selected entries onto the other list.
     ClickItem(other, "Bakker");
     ClickItem(other, "Shop", Qt::ControlModifier);
-    const QPoint start = other->visualItemRect(other->findItems("Shop", Qt::MatchExactly).first()).center();
+    const QPoint start =
+        other->visualItemRect(other->findItems("Shop", Qt::MatchExactly).first()).center();
     QTest::mousePress(other->viewport(), Qt::LeftButton, {}, start);
     QTest::mouseMove(other->viewport(), start + QPoint(3, 0));
     QTest::mouseMove(other->viewport(), start + QPoint(40, 20));

@@ -80,9 +80,9 @@ class StamDbTest : public ::testing::Test {
 
   static void ResetGlobals() {
     for (hb::TStamList* list :
-         {&hb::StamMedewerkers(), &hb::StamKlanten(), &hb::StamActiviteiten(),
-          &hb::StamProducten(), &hb::StamAfdelingen(), &hb::AutorKlanten(),
-          &hb::AutorActiviteiten(), &hb::AutorProducten(), &hb::AutorAfdelingen()})
+         {&hb::StamMedewerkers(), &hb::StamKlanten(), &hb::StamActiviteiten(), &hb::StamProducten(),
+          &hb::StamAfdelingen(), &hb::AutorKlanten(), &hb::AutorActiviteiten(),
+          &hb::AutorProducten(), &hb::AutorAfdelingen()})
       list->Clear();
     hb::AfdMedewerkers().Clear();
     hb::TMedewerker blank;
@@ -131,8 +131,10 @@ class StamDbTest : public ::testing::Test {
     t.SetIndexName("TYPMEDEW");
     for (t.First(); !t.Eof(); t.Next())
       rows << t.FieldByName("TYPE")->AsString() + "|" +
-                  QString::number(hb::TdmDBase::IdValue(t.FieldByName("MEDEWERKER")->AsString(), -1)) +
-                  "|" + QString::number(hb::TdmDBase::IdValue(t.FieldByName("VALUE")->AsString(), -1));
+                  QString::number(
+                      hb::TdmDBase::IdValue(t.FieldByName("MEDEWERKER")->AsString(), -1)) +
+                  "|" +
+                  QString::number(hb::TdmDBase::IdValue(t.FieldByName("VALUE")->AsString(), -1));
     t.SetIndexName(tag);
     return rows;
   }
@@ -148,13 +150,13 @@ class StamDbTest : public ::testing::Test {
   std::unique_ptr<hb::TdmDBase> dm_;
 
  private:
-  void CreateTable(const QString& name, std::vector<std::map<QString, QString>> rows,
-                   bool maxId) {
+  void CreateTable(const QString& name, std::vector<std::map<QString, QString>> rows, bool maxId) {
     const TMetaRows& meta = MetaRows();
     ASSERT_TRUE(vrt_.CreateTable(data_, name + ".DBF", meta.Fields.at(name))) << name.toStdString();
     if (maxId && !rows.empty()) {
       qint64 highest = 0;
-      for (const auto& row : rows) highest = std::max(highest, hb::TdmDBase::IdValue(row.at("ID"), 0));
+      for (const auto& row : rows)
+        highest = std::max(highest, hb::TdmDBase::IdValue(row.at("ID"), 0));
       rows.push_back({{"TYPE", "I"},
                       {"ID", hb::TdmDBase::IdText(highest)},
                       {"OBJECT", "MAXID"},

@@ -29,8 +29,7 @@ TEST(StamListIndex, DuplicateNamesGetSuffixesAndTheFirstItemKeepsItsId) {
   list.Add(Item(list, 5, "Bakker"));  // a second item with ID 5
   list.Add(Item(list, 3, "Shop [1]"));
 
-  EXPECT_EQ(list.Names(),
-            QStringList({"Bakker", "Shop", "shop [1]", "Shop [1] [1]", "Shop [2]"}));
+  EXPECT_EQ(list.Names(), QStringList({"Bakker", "Shop", "shop [1]", "Shop [1] [1]", "Shop [2]"}));
   EXPECT_EQ(list.FindByName("SHOP")->ID, 5);
   EXPECT_EQ(list.FindByName("Shop [2]")->ID, 9);
   EXPECT_EQ(list.FindById(5)->Naam, "Shop");
@@ -82,8 +81,12 @@ TEST(StamListIndex, FindByRemarkComparesTrimmedUpperCase) {
 class StamListTable : public hbtest::StamDbTest {};
 
 TEST_F(StamListTable, ItemsAreReadFromTheirRowWithDefaultsForUnreadableValues) {
-  AddStam("K", 3, "  Shop  ", {{"AFKORTING", "SH"}, {"KLEUR", " 255 "}, {"TARIEFFACT", "1,5"},
-                               {"OVERHEAD", "O"}, {"OPMERKING", " winkel"}});
+  AddStam("K", 3, "  Shop  ",
+          {{"AFKORTING", "SH"},
+           {"KLEUR", " 255 "},
+           {"TARIEFFACT", "1,5"},
+           {"OVERHEAD", "O"},
+           {"OPMERKING", " winkel"}});
   AddStam("K", 4, "Garage", {{"KLEUR", "rood"}, {"TARIEFFACT", "x"}, {"OVERHEAD", "Q"}});
   AddStam("M", 1, "Jan", {{"REFERUREN", "38"}, {"TOEGANG", "A"}, {"PASSWORD", "Geheim"}});
   AddStam("M", 2, "Piet", {{"TOEGANG", "b"}});
@@ -198,8 +201,7 @@ TEST_F(StamListTable, EmployeesOfAnItemAndAuthorisingThemForAnother) {
   members.LoadMedewerkersFromTable(hb::stKlant, 20);
   EXPECT_EQ(Names(members), QStringList({"Jan", "Klaas", "Piet"}));
 
-  EXPECT_THROW(hb::StamKlanten().LoadMedewerkersFromTable(hb::stAfdeling, 10),
-               hb::EStamListError);
+  EXPECT_THROW(hb::StamKlanten().LoadMedewerkersFromTable(hb::stAfdeling, 10), hb::EStamListError);
 }
 
 TEST_F(StamListTable, MembershipsGiveTheDepartmentWithTheLowestId) {
@@ -270,7 +272,8 @@ TEST_F(StamListTable, ReloadSomeReadsOnlyTheFlaggedListsAndLogsItemsWhenAsked) {
 }
 
 TEST_F(StamListTable, SaveToFileWritesOneLinePerItem) {
-  AddStam("K", 3, "Caf\u00e9", {{"AFKORTING", "CF"}, {"TARIEFFACT", "1.25"}, {"OPMERKING", "hoek"}});
+  AddStam("K", 3, "Caf\u00e9",
+          {{"AFKORTING", "CF"}, {"TARIEFFACT", "1.25"}, {"OPMERKING", "hoek"}});
   AddStam("K", 4, "Shop");
   Open();
   hb::StamKlanten().LoadFromTable();

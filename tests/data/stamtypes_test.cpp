@@ -17,16 +17,16 @@ TEST(StamTypes, TypeLettersBothWays) {
   const struct {
     int Type;
     char Letter;
-  } types[] = {{0, ' '}, {1, 'M'}, {2, 'K'}, {3, 'A'}, {4, 'P'}, {5, 'G'}, {6, 'G'}, {7, 'I'},
-               {128 + 2, 'K'}};
+  } types[] = {{0, ' '}, {1, 'M'}, {2, 'K'}, {3, 'A'},      {4, 'P'},
+               {5, 'G'}, {6, 'G'}, {7, 'I'}, {128 + 2, 'K'}};
   for (const auto& t : types) EXPECT_EQ(hb::StamtypeToChar(t.Type), QChar(t.Letter)) << t.Type;
   for (int bad : {8, 127, 255}) EXPECT_THROW(hb::StamtypeToChar(bad), hb::EInvalidStamType) << bad;
 
   const struct {
     const char* Text;
     int Type;
-  } letters[] = {{"", 0}, {" ", 0}, {"M", 1}, {"K", 2}, {"A", 3}, {"P", 4}, {"G", 5}, {"I", 7},
-                 {"Klant", 2}};
+  } letters[] = {{"", 0},  {" ", 0}, {"M", 1}, {"K", 2},    {"A", 3},
+                 {"P", 4}, {"G", 5}, {"I", 7}, {"Klant", 2}};
   for (const auto& l : letters) EXPECT_EQ(hb::CharToStamtype(l.Text), l.Type) << l.Text;
   try {
     hb::CharToStamtype("x");
@@ -44,9 +44,9 @@ TEST(StamTypes, ClassificationAndAccessCodes) {
   for (const auto& o : overhead) EXPECT_EQ(hb::CharToOverhead(o.Letter), o.Number) << o.Letter;
   EXPECT_EQ(QString("FITA"), QString(hb::OverheadToChar(0)) + hb::OverheadToChar(1) +
                                  hb::OverheadToChar(2) + hb::OverheadToChar(3));
-  EXPECT_EQ(hb::OverheadCode(0) + "|" + hb::OverheadCode(1) + hb::OverheadCode(2) +
-                hb::OverheadCode(3),
-            "|IOA");
+  EXPECT_EQ(
+      hb::OverheadCode(0) + "|" + hb::OverheadCode(1) + hb::OverheadCode(2) + hb::OverheadCode(3),
+      "|IOA");
 
   const struct {
     const char* Letter;

@@ -92,11 +92,15 @@ TEST(MainObj, TimeTextsAndAddingSlots) {
 }
 
 TEST(MainObj, DisplayedWeekAcrossYearEnds) {
-  struct Case { QDate date; int year, week; QDate sunday; } cases[] = {
-      {QDate(2004, 12, 31), 2004, 53, QDate(2004, 12, 26)},
-      {QDate(2005, 1, 2), 2005, 1, QDate(2005, 1, 2)},  // a Sunday opens the next week
-      {QDate(2008, 12, 30), 2009, 1, QDate(2008, 12, 28)},
-      {QDate(2010, 1, 3), 2010, 1, QDate(2010, 1, 3)},
+  struct Case { QDate date; int year, week; QDate sunday; int weeks; } cases[] = {
+      {QDate(2004, 12, 31), 2004, 53, QDate(2004, 12, 26), 53},
+      {QDate(2005, 1, 1), 2004, 53, QDate(2004, 12, 26), 53},  // a Saturday of the old ISO year
+      {QDate(2005, 1, 2), 2005, 1, QDate(2005, 1, 2), 52},     // a Sunday opens the next week
+      {QDate(2007, 12, 31), 2008, 1, QDate(2007, 12, 30), 52},
+      {QDate(2008, 12, 30), 2009, 1, QDate(2008, 12, 28), 53},
+      {QDate(2010, 1, 3), 2010, 1, QDate(2010, 1, 3), 52},
+      {QDate(2012, 1, 1), 2012, 1, QDate(2012, 1, 1), 52},
+      {QDate(2016, 1, 1), 2015, 53, QDate(2015, 12, 27), 53},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.date.toString(Qt::ISODate).toStdString());
@@ -104,6 +108,7 @@ TEST(MainObj, DisplayedWeekAcrossYearEnds) {
     m.SetDisplayedDate(c.date);
     EXPECT_EQ(m.DisplayedYear(), c.year);
     EXPECT_EQ(m.DisplayedWeek(), c.week);
+    EXPECT_EQ(m.WeeksInYear(), c.weeks);
     EXPECT_EQ(m.PeriodStart(), hb::DateToMoment(c.sunday));
     EXPECT_EQ(m.PeriodEnd(), hb::DateToMoment(c.sunday) + 7);
     EXPECT_EQ(TMainObj::DayColumn(m.CellToDateTime(0, 0)), 0);

@@ -118,25 +118,30 @@ void TVrtDbfDataSet::SetTable(const QString& folder, const QString& table) {
 }
 
 bool TVrtDbfDataSet::TryExclusive() {
-  // A table this instance holds exclusively already is as exclusive as it gets; the test
-  // open below would be refused by its own handle.
+  // A table this instance holds exclusively already is as exclusive as it gets; a table it
+  // holds shared is closed for the test, which its own handle would refuse otherwise.
   if (Active() && Exclusive()) return true;
-  if (!CanOpenExclusive(TablePath())) return false;
   const bool wasActive = Active();
   const bool wasExclusive = Exclusive();
   Close();
+  auto restore = [&] {
+    SetExclusive(wasExclusive);
+    if (!wasActive) return;
+    try {
+      Open();
+    } catch (const std::exception&) {
+    }
+  };
+  if (!CanOpenExclusive(TablePath())) {
+    restore();
+    return false;
+  }
   SetExclusive(true);
   try {
     Open();
   } catch (const std::exception& e) {
     lastOpenError_ = ExceptionText(e);
-    SetExclusive(wasExclusive);
-    if (wasActive) {
-      try {
-        Open();
-      } catch (const std::exception&) {
-      }
-    }
+    restore();
     return false;
   }
   return true;

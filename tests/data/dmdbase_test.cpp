@@ -210,7 +210,9 @@ TEST_F(DataModule, DailyReindexIsDueAfterADay) {
     EXPECT_EQ(ini.ReadString("Options", "LastReindexStamp"),
               due ? QString::number(stamp) : last);
     EXPECT_EQ(LogText().contains("Data reindexed"), due);
-    if (due) EXPECT_GT(QFileInfo(folder.Data("URUREN.CDX")).size(), 0);
+    if (due) {
+      EXPECT_GT(QFileInfo(folder.Data("URUREN.CDX")).size(), 0);
+    }
   }
 }
 
@@ -278,6 +280,11 @@ TEST_F(DataModule, HourRecordsOfAnItem) {
   // Exclusive use: the module's own tables are exclusive; a closed one is reopened so.
   EXPECT_TRUE(dm->TryExclusive(dm->tblUren));
   dm->CloseTables();
+  EXPECT_TRUE(dm->TryExclusive(dm->tblAutor));
+  EXPECT_TRUE(dm->tblAutor.Active() && dm->tblAutor.Exclusive());
+  dm->CloseTables();
+  dm->tblAutor.SetExclusive(false);
+  dm->tblAutor.Open();  // shared: its own handle does not stand in the way
   EXPECT_TRUE(dm->TryExclusive(dm->tblAutor));
   EXPECT_TRUE(dm->tblAutor.Active() && dm->tblAutor.Exclusive());
   dm->CloseTables();

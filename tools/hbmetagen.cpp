@@ -55,7 +55,8 @@ std::vector<TRow> ReadDefinition(const QString& path) {
     QStringList cols = text.split('|');
     TRow row;
     row.Line = line;
-    if (cols.size() < 4 || cols.size() > 5) Bad(row, "expected TABLE | TYPE | NAME | PARAM | COMMENT");
+    if (cols.size() < 4 || cols.size() > 5)
+      Bad(row, "expected TABLE | TYPE | NAME | PARAM | COMMENT");
     for (QString& c : cols) c = c.trimmed();
     row.Table = cols[0].toUpper();
     row.Type = cols[1].toUpper();
@@ -142,8 +143,10 @@ void WriteMeta(const std::vector<TRow>& rows, const QString& output) {
     builder.Finish();
   }
   // The memo file carries the extension in capitals, as the program names it.
-  const QString lowerMemo = QFileInfo(output).path() + "/" + QFileInfo(output).completeBaseName() + ".fpt";
-  const QString memo = QFileInfo(output).path() + "/" + QFileInfo(output).completeBaseName() + ".FPT";
+  const QString lowerMemo =
+      QFileInfo(output).path() + "/" + QFileInfo(output).completeBaseName() + ".fpt";
+  const QString memo =
+      QFileInfo(output).path() + "/" + QFileInfo(output).completeBaseName() + ".FPT";
   if (lowerMemo != memo && !QFile::rename(lowerMemo, memo))
     throw TBadDefinition(("cannot rename " + lowerMemo + " to " + memo).toStdString());
 

@@ -34,21 +34,31 @@ struct TTypeUse {
 };
 TTypeUse TypeUse(int type) {
   switch (type) {
-    case 1: return {'M', "MEDEWERKER", "TIJD"};
-    case 2: return {'K', "KLANT", "TIJDK"};
-    case 3: return {'A', "ACTIVITEIT", "TIJDA"};
-    case 4: return {'P', "PRODUCT", "TIJDP"};
-    default: return {' ', "", ""};
+    case 1:
+      return {'M', "MEDEWERKER", "TIJD"};
+    case 2:
+      return {'K', "KLANT", "TIJDK"};
+    case 3:
+      return {'A', "ACTIVITEIT", "TIJDA"};
+    case 4:
+      return {'P', "PRODUCT", "TIJDP"};
+    default:
+      return {' ', "", ""};
   }
 }
 
 const char* FieldOfLetter(QChar letter) {
   switch (letter.toUpper().unicode()) {
-    case 'M': return "MEDEWERKER";
-    case 'K': return "KLANT";
-    case 'A': return "ACTIVITEIT";
-    case 'P': return "PRODUCT";
-    default: return "";
+    case 'M':
+      return "MEDEWERKER";
+    case 'K':
+      return "KLANT";
+    case 'A':
+      return "ACTIVITEIT";
+    case 'P':
+      return "PRODUCT";
+    default:
+      return "";
   }
 }
 
@@ -99,8 +109,12 @@ qint64 TdmDBase::IdValue(const QString& text, qint64 def) {
 }
 
 TdmDBase::TdmDBase(TVrtDbfDataSet& vrt)
-    : dsStam(&tblStam), dsAutor(&tblAutor), dsUren(&tblUren), vrt_(vrt),
-      meta_(std::make_unique<TvrtMetaDataset>(vrt)), filter_(tblStam) {
+    : dsStam(&tblStam),
+      dsAutor(&tblAutor),
+      dsUren(&tblUren),
+      vrt_(vrt),
+      meta_(std::make_unique<TvrtMetaDataset>(vrt)),
+      filter_(tblStam) {
   current = this;
   Clock = [] { return DateTimeToMoment(QDateTime::currentDateTime()); };
   tblStam.Name = "tblStam";
@@ -124,11 +138,15 @@ TdmDBase::TdmDBase(TVrtDbfDataSet& vrt)
   tblUren.AfterOpen = [this](TDataSet&) {
     AfterOpenTable(tblUren, "TIJD", "Fout tijdens openen index op urentabel: ");
   };
-  tblStam.BeforeClose = [this](TDataSet&) { BeforeCloseTable(tblStam, "Fout bij sluiten tblStam: "); };
+  tblStam.BeforeClose = [this](TDataSet&) {
+    BeforeCloseTable(tblStam, "Fout bij sluiten tblStam: ");
+  };
   tblAutor.BeforeClose = [this](TDataSet&) {
     BeforeCloseTable(tblAutor, "Fout bij sluiten tblAutor: ");
   };
-  tblUren.BeforeClose = [this](TDataSet&) { BeforeCloseTable(tblUren, "Fout bij sluiten tblUren: "); };
+  tblUren.BeforeClose = [this](TDataSet&) {
+    BeforeCloseTable(tblUren, "Fout bij sluiten tblUren: ");
+  };
   tblStam.AfterDelete = [this](TDataSet&) { AfterDeleteRow(tblStam); };
   tblAutor.AfterDelete = [this](TDataSet&) { AfterDeleteRow(tblAutor); };
   tblUren.AfterDelete = [this](TDataSet&) { AfterDeleteRow(tblUren); };
@@ -546,7 +564,7 @@ bool TdmDBase::Reindex(bool quiet) {
     return ok;
   }
   const QString text = FormatText("Voor herindexeren moet bestand %s exclusief geopend zijn!",
-                                   {tblUren.TableName()});
+                                  {tblUren.TableName()});
   if (quiet)
     Log(text);
   else

@@ -104,8 +104,9 @@ TfrmMetaBrowse::TfrmMetaBrowse(TvrtMetaDataset& meta, QWidget* parent)
 
   connect(btnMeta_, &QPushButton::clicked, this, &TfrmMetaBrowse::ToggleMeta);
   connect(btnEditNext_, &QPushButton::clicked, this, &TfrmMetaBrowse::EditNext);
-  connect(btnUpdate, &QPushButton::clicked, this,
-          [this] { Run([this] { return meta_.UpdateDatabase(false); }, "Alle tabellen zijn bijgewerkt."); });
+  connect(btnUpdate, &QPushButton::clicked, this, [this] {
+    Run([this] { return meta_.UpdateDatabase(false); }, "Alle tabellen zijn bijgewerkt.");
+  });
   connect(btnPack, &QPushButton::clicked, this,
           [this] { Run([this] { return meta_.PackAll(); }, "Alle tabellen zijn gepacked."); });
   connect(btnReindex, &QPushButton::clicked, this, [this] {
@@ -114,7 +115,10 @@ TfrmMetaBrowse::TfrmMetaBrowse(TvrtMetaDataset& meta, QWidget* parent)
   connect(btnImport, &QPushButton::clicked, this, &TfrmMetaBrowse::ImportTable);
   connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
 
-  connect(source_, &TDataSource::dataSetChanged, this, [this] { ShowRow(); UpdateControls(); });
+  connect(source_, &TDataSource::dataSetChanged, this, [this] {
+    ShowRow();
+    UpdateControls();
+  });
   connect(source_, &TDataSource::scrolled, this, &TfrmMetaBrowse::ShowRow);
   connect(source_, &TDataSource::stateChanged, this, [this] {
     if (source_->State() != TDataSetState::dsEdit && source_->State() != TDataSetState::dsInsert)
@@ -153,23 +157,29 @@ QToolButton* TfrmMetaBrowse::NavButton(const QString& name, const QString& text,
     TDataSet* ds = source_->DataSet();
     if (!ds || !ds->Active()) return;
     Navigate([this, ds, name] {
-      if (name == "navFirst") ds->First();
-      else if (name == "navPrior") ds->Prior();
-      else if (name == "navNext") ds->Next();
-      else if (name == "navLast") ds->Last();
+      if (name == "navFirst")
+        ds->First();
+      else if (name == "navPrior")
+        ds->Prior();
+      else if (name == "navNext")
+        ds->Next();
+      else if (name == "navLast")
+        ds->Last();
       else if (name == "navInsert") {
         ownEdit_ = true;
         ds->Insert();
       } else if (name == "navEdit") {
         ownEdit_ = true;
         ds->Edit();
-      }
-      else if (name == "navDelete") {
+      } else if (name == "navDelete") {
         if (!ds->IsEmpty() && Dialogs().Question(windowTitle(), "Delete record?", false))
           ds->Delete();
-      } else if (name == "navPost") ds->Post();
-      else if (name == "navCancel") ds->Cancel();
-      else if (name == "navRefresh") ds->Refresh();
+      } else if (name == "navPost")
+        ds->Post();
+      else if (name == "navCancel")
+        ds->Cancel();
+      else if (name == "navRefresh")
+        ds->Refresh();
     });
   });
   return b;
@@ -239,7 +249,8 @@ void TfrmMetaBrowse::StoreEdits() {
   ds->FieldByName("TABLE")->SetAsString(edtTable_->text().trimmed().toUpper());
   ds->FieldByName("TYPE")->SetAsString(cbxType_->currentText());
   ds->FieldByName("NAME")->SetAsString(edtName_->text().trimmed());
-  if (memParam_->toPlainText() != meta_.RowParam()) meta_.SetRowMemo("PARAM", memParam_->toPlainText());
+  if (memParam_->toPlainText() != meta_.RowParam())
+    meta_.SetRowMemo("PARAM", memParam_->toPlainText());
   if (memComment_->toPlainText() != meta_.RowComment())
     meta_.SetRowMemo("COMMENT", memComment_->toPlainText());
 }
@@ -248,7 +259,8 @@ void TfrmMetaBrowse::UpdateControls() {
   const TDataSetState state = source_->State();
   const bool editing =
       ownEdit_ && (state == TDataSetState::dsEdit || state == TDataSetState::dsInsert);
-  for (QWidget* w : std::initializer_list<QWidget*>{edtTable_, cbxType_, edtName_, memParam_, memComment_})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{edtTable_, cbxType_, edtName_, memParam_, memComment_})
     w->setEnabled(editing);
   const bool active = state != TDataSetState::dsInactive;
   for (QToolButton* b : navigator_) b->setEnabled(active);
@@ -317,9 +329,11 @@ void TfrmMetaBrowse::Run(const std::function<bool()>& operation, const QString& 
 void TfrmMetaBrowse::ImportTable() {
   const QString file = PickTable ? PickTable(meta_.TablePath()) : QString();
   if (file.isEmpty()) return;
-  Run([this, file] {
-    return meta_.ImportTableToMeta(file, QFileInfo(file).completeBaseName(), QString());
-  }, FormatText("\"%s\" is ingelezen.", {file}));
+  Run(
+      [this, file] {
+        return meta_.ImportTableToMeta(file, QFileInfo(file).completeBaseName(), QString());
+      },
+      FormatText("\"%s\" is ingelezen.", {file}));
 }
 
 }  // namespace hb

@@ -278,10 +278,14 @@ void TVrtDbfDataSet::CopyRows(TDbfDataSet& source) {
     const bool tText = t->DataType() == TFieldType::ftString;
     const bool sText = s->DataType() == TFieldType::ftString;
     TKind kind;
-    if (tMemo && sMemo) kind = TKind::Memo;
-    else if (tMemo) kind = sText ? TKind::TextToMemo : TKind::ValueToMemo;
-    else if (sMemo) kind = tText ? TKind::MemoToText : TKind::MemoToValue;
-    else kind = tText && sText ? TKind::Text : TKind::Value;
+    if (tMemo && sMemo)
+      kind = TKind::Memo;
+    else if (tMemo)
+      kind = sText ? TKind::TextToMemo : TKind::ValueToMemo;
+    else if (sMemo)
+      kind = tText ? TKind::MemoToText : TKind::MemoToValue;
+    else
+      kind = tText && sText ? TKind::Text : TKind::Value;
     pairs.append({t, s, kind});
   }
 
@@ -304,8 +308,8 @@ void TVrtDbfDataSet::CopyRows(TDbfDataSet& source) {
           SetFieldText(name, FitText(source.ReadMemo(p.source->FieldName()), p.target->Size()));
           break;
         case TKind::MemoToValue:
-          p.target->SetAsString(AnsiToQString(TrimRight(source.ReadMemo(p.source->FieldName()))
-                                                  .toStdString()));
+          p.target->SetAsString(
+              AnsiToQString(TrimRight(source.ReadMemo(p.source->FieldName())).toStdString()));
           break;
         case TKind::TextToMemo: {
           const QByteArray text = TrimRight(source.GetFieldText(p.source->FieldName()));
@@ -360,8 +364,7 @@ int TVrtDbfDataSet::GetTagList(const QString& folder, const QString& table, QStr
     const QString base = QFileInfo(WithDbfExtension(table.trimmed())).completeBaseName();
     SetIndexFiles({AddBackslash(NativePath(folder)) + base + ".CDX"});
     Open();
-    for (int i = 1; i <= TagCount(); ++i)
-      tags << (TagName(i) + "=" + TagExpression(i)).toUpper();
+    for (int i = 1; i <= TagCount(); ++i) tags << (TagName(i) + "=" + TagExpression(i)).toUpper();
     Close();
     SetIndexFiles({});
   } catch (const std::exception& e) {

@@ -51,8 +51,8 @@ class EFieldTypeInvalid : public std::runtime_error {
 QString ExceptionText(const std::exception& e);
 
 // (minimum, position, caption, maximum); (0, 0, "", 0) ends the display.
-using TProgressHandler = std::function<void(int minimum, int position, const QString& caption,
-                                            int maximum)>;
+using TProgressHandler =
+    std::function<void(int minimum, int position, const QString& caption, int maximum)>;
 
 // A progress display: shows the caption and the position between minimum and maximum; hides
 // when minimum equals maximum.

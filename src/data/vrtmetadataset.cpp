@@ -1,11 +1,11 @@
 #include "data/vrtmetadataset.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QCursor>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QSet>
@@ -187,18 +187,18 @@ bool TvrtMetaDataset::EnsureOpen() {
 
 // ---- rows
 
-QString TvrtMetaDataset::Key(const QString& table, const QString& type,
-                             const QString& name) const {
+QString TvrtMetaDataset::Key(const QString& table, const QString& type, const QString& name) const {
   QString key = table.trimmed().toUpper().leftJustified(8, ' ', true);
-  if (!type.isEmpty() || !name.isEmpty()) key += type.trimmed().toUpper().leftJustified(3, ' ', true);
+  if (!type.isEmpty() || !name.isEmpty())
+    key += type.trimmed().toUpper().leftJustified(3, ' ', true);
   if (!name.isEmpty()) key += name.trimmed().toUpper().leftJustified(10, ' ', true);
   return key;
 }
 
 QString TvrtMetaDataset::RowKey() {
-  return Key(FieldByName("TABLE")->AsString(), FieldByName("TYPE")->AsString(),
-             FieldByName("NAME")->AsString().isEmpty() ? QString(" ")
-                                                         : FieldByName("NAME")->AsString());
+  return Key(
+      FieldByName("TABLE")->AsString(), FieldByName("TYPE")->AsString(),
+      FieldByName("NAME")->AsString().isEmpty() ? QString(" ") : FieldByName("NAME")->AsString());
 }
 
 void TvrtMetaDataset::ForRows(const QString& prefix, const std::function<void()>& visit) {
@@ -306,16 +306,18 @@ bool TvrtMetaDataset::CheckDatabase() {
 
   TIniFile ini(IniFileName);
   bool ok = false;
-  double stamp = ini.ReadString("Meta", "Updated", "34700").trimmed().replace(',', '.').toDouble(&ok);
+  double stamp =
+      ini.ReadString("Meta", "Updated", "34700").trimmed().replace(',', '.').toDouble(&ok);
   if (!ok) stamp = 0;
   const QFileInfo meta(MetaFilePath());
   const QDateTime modified = meta.exists() ? meta.lastModified() : QDateTime();
-  const double age = modified.isValid() ? DateTimeToMoment(modified)
-                                        : DateToMoment(QDate(2050, 12, 31));
+  const double age =
+      modified.isValid() ? DateTimeToMoment(modified) : DateToMoment(QDate(2050, 12, 31));
   const double ageBefore = age - 1.0 / 86400.0;
   if (ageBefore > stamp) {
     // Written so that it reads back as the same number.
-    ini.WriteString("Meta", "Updated", QString::number(ageBefore, 'g', QLocale::FloatingPointShortest));
+    ini.WriteString("Meta", "Updated",
+                    QString::number(ageBefore, 'g', QLocale::FloatingPointShortest));
     return true;
   }
   if (ini.ReadBool("Meta", "ForceMetaCheck", false)) return true;
@@ -467,7 +469,8 @@ bool TvrtMetaDataset::CompareStructure(const QString& table) {
   for (auto it = actualSpec.cbegin(); it != actualSpec.cend(); ++it)
     if (!definedNames.contains(it.key())) ++extra;
   if (extra == 1) vrt_.Messages << FormatText("Er staat een extra veld in tabel %s", {table});
-  if (extra > 1) vrt_.Messages << FormatText("Er staan %d extra velden in tabel %s", {extra, table});
+  if (extra > 1)
+    vrt_.Messages << FormatText("Er staan %d extra velden in tabel %s", {extra, table});
   return differs;
 }
 
@@ -489,7 +492,8 @@ bool TvrtMetaDataset::CompareTags(const QString& table) {
     definedNames.insert(tag);
     if (actualExpr.contains(tag) && actualExpr.value(tag) == expr) continue;
     if (actualExpr.contains(tag)) {
-      vrt_.Messages << FormatText("IndexExpressie gewijzigd in tabel %s: %s=%s", {table, tag, expr});
+      vrt_.Messages << FormatText("IndexExpressie gewijzigd in tabel %s: %s=%s",
+                                  {table, tag, expr});
     } else {
       vrt_.Messages << FormatText("Nieuwe index tag in tabel %s: %s=%s", {table, tag, expr});
     }
@@ -521,10 +525,11 @@ bool TvrtMetaDataset::CreateTable(const QString& table) {
       if (!spec.isEmpty() && !spec.toUpper().startsWith('E')) lines << name + ";" + spec;
     });
     if (!any)
-      throw EMetaDefNotFound(FormatText("Tabeldefinitie [%s] niet gevonden in meta-tabel", {table}));
+      throw EMetaDefNotFound(
+          FormatText("Tabeldefinitie [%s] niet gevonden in meta-tabel", {table}));
     if (!missing.isEmpty())
-      throw EMetaDefNotFound(FormatText("Fatale fout: Geen parameterspecificaties bij veld: %s.%s",
-                                        {table, missing}));
+      throw EMetaDefNotFound(
+          FormatText("Fatale fout: Geen parameterspecificaties bij veld: %s.%s", {table, missing}));
     const bool ok = vrt_.CreateTable(tablePath_, table, lines);
     CopyMessagesSince(before);
     return ok;

@@ -7,8 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -63,8 +63,10 @@ class ProgramTest : public ::testing::Test {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOURBOOK_WINDIR", windir_.path());
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    if (quitAfterStart) env.insert("HOURBOOK_QUIT_AFTER_START", "1");
-    else env.remove("HOURBOOK_QUIT_AFTER_START");
+    if (quitAfterStart)
+      env.insert("HOURBOOK_QUIT_AFTER_START", "1");
+    else
+      env.remove("HOURBOOK_QUIT_AFTER_START");
     env.insert("HOURBOOK_DIALOG_LOG", log);
     env.insert("HOURBOOK_DIALOG_ANSWERS", answers);
     env.remove("HOURBOOK_SHELL_LOG");
@@ -108,8 +110,8 @@ TEST_F(ProgramTest, FirstStartCreatesTheDataFolderTablesAndSampleData) {
   ASSERT_TRUE(run.finished);
   EXPECT_EQ(run.exitCode, 0);
   // The data module asks for the folder, then for the tables, then for the new employee.
-  const qsizetype folder =
-      run.dialogs.indexOf(QString("question|%1|%2 bestaat niet, aanmaken?").arg(name_, Prog("data")));
+  const qsizetype folder = run.dialogs.indexOf(
+      QString("question|%1|%2 bestaat niet, aanmaken?").arg(name_, Prog("data")));
   const qsizetype tables =
       run.dialogs.indexOf("yesnoalways|Bijwerken Database|Tabel URAUTOR niet aanwezig, aanmaken?");
   const qsizetype employee = run.dialogs.indexOf(

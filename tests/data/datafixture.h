@@ -30,8 +30,7 @@ class TProgramFolder {
     if (withMeta) {
       for (const char* ext : {".DBF", ".FPT", ".CDX"}) {
         QFile::copy(BinaryPath(QString("hblite") + ext), Prog(QString("hblite") + ext));
-        QFile(Prog(QString("hblite") + ext))
-            .setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        QFile(Prog(QString("hblite") + ext)).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
       }
     }
     WriteFile(Prog("hblite.INI"), iniText);

@@ -53,9 +53,7 @@ class DataModule : public ::testing::Test {
 
   QStringList MaxIdRows(TdmDBase& dm) { return Stam(dm).filter(QRegularExpression("^I ")); }
 
-  QString LogText() const {
-    return QString::fromLatin1(hbtest::ReadFile(hb::Paths().LogFile));
-  }
+  QString LogText() const { return QString::fromLatin1(hbtest::ReadFile(hb::Paths().LogFile)); }
 
   hbtest::TProgramFolder folder;
   hb::TVrtDbfDataSet vrt;
@@ -67,20 +65,19 @@ TEST_F(DataModule, FirstStartCreatesTablesSampleDataAndTheLoginEmployee) {
   ASSERT_EQ(shown.size(), 2);
   EXPECT_EQ(shown[0], "Tabel URAUTOR niet aanwezig, aanmaken?");
   EXPECT_EQ(shown[1], "Medewerker TEST komt niet voor in de lijst, Toevoegen?");
-  for (const char* f : {"URSTAM.DBF", "URSTAM.CDX", "URAUTOR.DBF", "URAUTOR.CDX", "URUREN.DBF",
-                        "URUREN.CDX"})
+  for (const char* f :
+       {"URSTAM.DBF", "URSTAM.CDX", "URAUTOR.DBF", "URAUTOR.CDX", "URUREN.DBF", "URUREN.CDX"})
     EXPECT_TRUE(QFileInfo::exists(folder.Data(f))) << f;
 
   // The first item created the MaxID row and got ID 1.
   EXPECT_TRUE(LogText().contains("MaxID niet gevonden, wordt aangemaakt..."));
-  EXPECT_EQ(Stam(*dm),
-            QStringList({"A 0000000007 Activiteit1", "A 0000000008 Activiteit2",
-                         "A 0000000009 Activiteit3", "I 0000000013 MAXID",
-                         "K 0000000004 Klant1", "K 0000000005 Klant2", "K 0000000006 Klant3",
-                         "M 0000000001 Medewerker1", "M 0000000002 Medewerker2",
-                         "M 0000000003 Medewerker3", "M 0000000013 TEST",
-                         "P 0000000010 Product1", "P 0000000011 Product2",
-                         "P 0000000012 Product3"}));
+  EXPECT_EQ(
+      Stam(*dm),
+      QStringList({"A 0000000007 Activiteit1", "A 0000000008 Activiteit2",
+                   "A 0000000009 Activiteit3", "I 0000000013 MAXID", "K 0000000004 Klant1",
+                   "K 0000000005 Klant2", "K 0000000006 Klant3", "M 0000000001 Medewerker1",
+                   "M 0000000002 Medewerker2", "M 0000000003 Medewerker3", "M 0000000013 TEST",
+                   "P 0000000010 Product1", "P 0000000011 Product2", "P 0000000012 Product3"}));
   EXPECT_EQ(dm->LoginEmployeeId(), 13);
   ASSERT_TRUE(dm->tblStam.Locate("OBJECT", "TEST", 0));
   EXPECT_EQ(Text(dm->tblStam, "TOEGANG"), "B");
@@ -94,9 +91,9 @@ TEST_F(DataModule, FirstStartCreatesTablesSampleDataAndTheLoginEmployee) {
   for (dm->tblAutor.First(); !dm->tblAutor.Eof(); dm->tblAutor.Next())
     autor << Text(dm->tblAutor, "TYPE") + Text(dm->tblAutor, "MEDEWERKER").right(2) +
                  Text(dm->tblAutor, "VALUE").right(2);
-  EXPECT_EQ(autor, QStringList({"A0107", "A0208", "A0309", "A1307", "A1308", "A1309",
-                                "K0104", "K0205", "K0306", "K1304", "K1305", "K1306",
-                                "P0110", "P0211", "P0312", "P1310", "P1311", "P1312"}));
+  EXPECT_EQ(autor, QStringList({"A0107", "A0208", "A0309", "A1307", "A1308", "A1309", "K0104",
+                                "K0205", "K0306", "K1304", "K1305", "K1306", "P0110", "P0211",
+                                "P0312", "P1310", "P1311", "P1312"}));
 
   // The tables are this program's alone.
   hb::TOsFile other;
@@ -139,8 +136,8 @@ TEST_F(DataModule, MaxIdRowIsRecreatedCorrectedAndKeptSingle) {
   ASSERT_EQ(MaxIdRows(*dm).size(), 2);
   dm->CheckMultipleMaxID();
   EXPECT_EQ(MaxIdRows(*dm), QStringList({"I 0000000003 "}));  // the first in ID order stays
-  EXPECT_TRUE(dlg.Texts().contains(
-      "Meervoudige MaxID records gevonden! Controleer ook de stamgegevens!"));
+  EXPECT_TRUE(
+      dlg.Texts().contains("Meervoudige MaxID records gevonden! Controleer ook de stamgegevens!"));
 
   // A MaxID below the highest ID is raised with a message; one above it is lowered quietly.
   dlg.Clear();
@@ -207,8 +204,7 @@ TEST_F(DataModule, DailyReindexIsDueAfterADay) {
     TdmDBase start(vrt);
     start.Clock = [now] { return now; };
     start.Start({"/NOMETACHECK"}, "TEST");
-    EXPECT_EQ(ini.ReadString("Options", "LastReindexStamp"),
-              due ? QString::number(stamp) : last);
+    EXPECT_EQ(ini.ReadString("Options", "LastReindexStamp"), due ? QString::number(stamp) : last);
     EXPECT_EQ(LogText().contains("Data reindexed"), due);
     if (due) {
       EXPECT_GT(QFileInfo(folder.Data("URUREN.CDX")).size(), 0);

@@ -29,7 +29,8 @@ class VrtDbfDataSet : public ::testing::Test {
 
   // A FoxPro table with the fields and rows given, created through the layer itself.
   void Make(const QString& table, const QStringList& fields, const QList<TRow>& rows) {
-    ASSERT_TRUE(vrt.CreateTable(dir.path(), table, fields)) << vrt.Messages.join('\n').toStdString();
+    ASSERT_TRUE(vrt.CreateTable(dir.path(), table, fields))
+        << vrt.Messages.join('\n').toStdString();
     TDbfDataSet t;
     t.SetDatabaseName(dir.path());
     t.SetTableName(table);
@@ -74,8 +75,8 @@ class VrtDbfDataSet : public ::testing::Test {
 };
 
 TEST_F(VrtDbfDataSet, CreateTableAndFieldList) {
-  Make("URAUTOR", {"TYPE;C;1;0", "MEDEWERKER=C;10;0", "AANTAL;N;8;2", "DAG;D;8;0", "OK;L;1;0",
-                   "NOTE;M;10;0"},
+  Make("URAUTOR",
+       {"TYPE;C;1;0", "MEDEWERKER=C;10;0", "AANTAL;N;8;2", "DAG;D;8;0", "OK;L;1;0", "NOTE;M;10;0"},
        {});
   QStringList fields;
   EXPECT_EQ(vrt.GetFieldList(dir.path(), "URAUTOR", fields), 6);
@@ -89,8 +90,9 @@ TEST_F(VrtDbfDataSet, CreateTableAndFieldList) {
     vrt.CreateTable(dir.path(), "BAD", {"NAAM;C;10;0", "X1;X;4;0"});
     FAIL() << "no error";
   } catch (const hb::EFieldTypeInvalid& e) {
-    EXPECT_EQ(e.Message(), "Fout bij creëren van het veld X1;X;4;0 in tabel BAD: \"X\" is een "
-                           "ongeldig veldtype");
+    EXPECT_EQ(e.Message(),
+              "Fout bij creëren van het veld X1;X;4;0 in tabel BAD: \"X\" is een "
+              "ongeldig veldtype");
   }
   EXPECT_FALSE(Exists("BAD.DBF"));
   EXPECT_THROW(vrt.CreateTable(dir.path(), "BAD", {"AFD;E;0;0"}), hb::EFieldTypeInvalid);
@@ -134,8 +136,8 @@ TEST_F(VrtDbfDataSet, FailedRenameLeavesTheTableUnderItsOldName) {
   ASSERT_TRUE(QDir(dir.path()).mkdir("N.CDX"));
   vrt.Messages.clear();
   EXPECT_FALSE(vrt.RenameTable(Path("T.DBF"), Path("N.DBF")));
-  EXPECT_EQ(vrt.Messages, QStringList({"Hernoemen \"" + Path("T.DBF") + "\"->\"" +
-                                       Path("N.DBF") + "\" mislukt"}));
+  EXPECT_EQ(vrt.Messages, QStringList({"Hernoemen \"" + Path("T.DBF") + "\"->\"" + Path("N.DBF") +
+                                       "\" mislukt"}));
   EXPECT_TRUE(Exists("T.DBF") && Exists("T.fpt") && Exists("T.CDX"));
   EXPECT_FALSE(Exists("N.DBF") || Exists("N.fpt"));
   EXPECT_EQ(hbtest::ReadFile(Path("T.DBF")), dbf);
@@ -163,7 +165,8 @@ TEST_F(VrtDbfDataSet, CopyKeepsRowsDeletedRowsAndCutsTexts) {
   vrt.SetProgressHandler([&](int mn, int pos, const QString& text, int mx) {
     progress.emplace_back(mn, pos, text, mx);
   });
-  ASSERT_TRUE(vrt.CopyTable(Path("SRC.DBF"), Path("DST.DBF"))) << vrt.Messages.join('\n').toStdString();
+  ASSERT_TRUE(vrt.CopyTable(Path("SRC.DBF"), Path("DST.DBF")))
+      << vrt.Messages.join('\n').toStdString();
   EXPECT_EQ(Rows("DST"),
             QStringList({" Jansen e|12||memo|tekst", "*Pieterse|3|||", " Klaassen|0|||"}));
   ASSERT_EQ(progress.size(), 4u);
@@ -192,7 +195,8 @@ TEST_F(VrtDbfDataSet, CopyErrorIsReported) {
 
 TEST_F(VrtDbfDataSet, ReindexPackAndTagListNeedTheTableExclusively) {
   Make("U", {"MEDEWERKER;C;10;0", "START;C;12;0"},
-       {{{"0000000002", "         100"}}, {{"0000000001", "         200"}, true},
+       {{{"0000000002", "         100"}},
+        {{"0000000001", "         200"}, true},
         {{"0000000001", "          50"}}});
   ASSERT_TRUE(vrt.ReindexTable(dir.path(), "U", {" TIJD = MEDEWERKER+START ", "START=START"}));
   QStringList tags;
@@ -217,8 +221,9 @@ TEST_F(VrtDbfDataSet, ReindexPackAndTagListNeedTheTableExclusively) {
   vrt.Messages.clear();
   EXPECT_FALSE(vrt.ReindexTable(dir.path(), "U", {"X=NOFIELD"}));
   ASSERT_FALSE(vrt.Messages.isEmpty());
-  EXPECT_TRUE(vrt.Messages[0].startsWith("Fout tijdens aanmaken van index met Tag=X, "
-                                         "Expressie=NOFIELD: "));
+  EXPECT_TRUE(
+      vrt.Messages[0].startsWith("Fout tijdens aanmaken van index met Tag=X, "
+                                 "Expressie=NOFIELD: "));
 
   hb::TOsFile user;
   ASSERT_TRUE(user.Open(Path("U.DBF").toStdString(), hb::TShareMode::Shared, false));

@@ -116,8 +116,8 @@ TEST_F(MetaDataset, ShippedRowsCreateTheTablesWithTheFormatsTheProgramNeeds) {
        {"TYPE=C;1;0", "MEDEWERKER=C;10;0", "VALUE=C;10;0"},
        {"TYPMEDEW=TYPE+MEDEWERKER+VALUE", "TYPVALUE=UPPER(TYPE+VALUE+MEDEWERKER)"}},
       {"URUREN",
-       {"MEDEWERKER=C;10;0", "KLANT=C;10;0", "ACTIVITEIT=C;10;0", "PRODUCT=C;10;0",
-        "START=C;12;0", "STOP=C;12;0", "STATUS=C;1;0", "AANTAL=N;8;0"},
+       {"MEDEWERKER=C;10;0", "KLANT=C;10;0", "ACTIVITEIT=C;10;0", "PRODUCT=C;10;0", "START=C;12;0",
+        "STOP=C;12;0", "STATUS=C;1;0", "AANTAL=N;8;0"},
        {"TIJD=MEDEWERKER+START", "TIJDK=KLANT+START", "TIJDA=ACTIVITEIT+START",
         "TIJDP=PRODUCT+START", "START=START"}},
   };
@@ -132,8 +132,8 @@ TEST_F(MetaDataset, ShippedRowsCreateTheTablesWithTheFormatsTheProgramNeeds) {
   // Texts at least as long as the program holds them.
   QStringList stam;
   vrt.GetFieldList(folder.Data(), "URSTAM", stam);
-  for (const auto& [field, length] : {std::pair{"OBJECT", 40}, {"AFKORTING", 4},
-                                      {"OPMERKING", 120}, {"PASSWORD", 10}}) {
+  for (const auto& [field, length] :
+       {std::pair{"OBJECT", 40}, {"AFKORTING", 4}, {"OPMERKING", 120}, {"PASSWORD", 10}}) {
     const QString line = stam.filter(QString(field) + "=C;").value(0);
     EXPECT_GE(line.section(';', 1, 1).toInt(), length) << field;
   }
@@ -283,8 +283,9 @@ TEST_F(MetaDataset, ChangedLengthRestructuresKeepingRowsAndBackup) {
   dlg.Queue(TDialogAnswer::Yes);  // index
   ASSERT_TRUE(meta.UpdateDatabase(false)) << meta.Status.join('\n').toStdString();
   ASSERT_EQ(dlg.Shown().size(), 2);
-  EXPECT_EQ(dlg.Shown()[0].text, "Tabel URUREN gewijzigd, aanpassen?\n"
-                                 "FieldLen gewijzigd in tabel URUREN, WERKZ: 120->20\n");
+  EXPECT_EQ(dlg.Shown()[0].text,
+            "Tabel URUREN gewijzigd, aanpassen?\n"
+            "FieldLen gewijzigd in tabel URUREN, WERKZ: 120->20\n");
   EXPECT_EQ(dlg.Shown()[1].text, "Index op tabel URUREN opnieuw aanmaken?\n");
   EXPECT_EQ(Rows("URUREN", {"MEDEWERKER", "START", "WERKZ"}),
             QStringList({" 0000000001|1000|vergadering over het", "*0000000001|2000|gewist",
@@ -297,8 +298,8 @@ TEST_F(MetaDataset, ChangedLengthRestructuresKeepingRowsAndBackup) {
   // A second restructure in the same second gets a numbered backup.
   SetRow("URUREN", "FLD", "WERKZ", "C;30;0");
   ASSERT_TRUE(meta.RestructureTable("URUREN")) << meta.Status.join('\n').toStdString();
-  EXPECT_EQ(Files("URUREN~*.DBF"), QStringList({"URUREN~20240102_030405.DBF",
-                                                "URUREN~20240102_030405_0001.DBF"}));
+  EXPECT_EQ(Files("URUREN~*.DBF"),
+            QStringList({"URUREN~20240102_030405.DBF", "URUREN~20240102_030405_0001.DBF"}));
   EXPECT_EQ(Rows("URUREN", {"WERKZ"}).size(), 3);
   EXPECT_THROW(meta.RestructureTable("ONBEKEND"), hb::EMetaDefNotFound);
 }
@@ -369,8 +370,9 @@ TEST_F(MetaDataset, MissingDefinitionsAndTheImport) {
   EXPECT_FALSE(meta.ImportTableToMeta(folder.Data("PROJECT.DBF"), "", ""));
   ASSERT_EQ(dlg.Shown().size(), 1);
   EXPECT_EQ(dlg.Shown()[0].title, "Tabel bestaat al");
-  EXPECT_EQ(dlg.Shown()[0].text, "De tabel PROJECT komt al voor in de metatabel\n\n"
-                                 "Wilt u de bestaande informatie overschrijven?");
+  EXPECT_EQ(dlg.Shown()[0].text,
+            "De tabel PROJECT komt al voor in de metatabel\n\n"
+            "Wilt u de bestaande informatie overschrijven?");
   dlg.Queue(TDialogAnswer::Always);
   ASSERT_TRUE(meta.ImportTableToMeta(folder.Data("PROJECT.DBF"), "", ""))
       << meta.Status.join('\n').toStdString();

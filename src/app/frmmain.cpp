@@ -20,6 +20,10 @@
 #include <stdexcept>
 
 #include "app/frmconverter.h"
+#include "controls/calendar.h"
+#include "data/dmdbase.h"
+#include "data/flexfields.h"
+#include "data/stamlists.h"
 #include "platform/dialogservice.h"
 #include "platform/folders.h"
 #include "platform/inifile.h"
@@ -28,6 +32,7 @@
 #include "support/frminfo.h"
 #include "support/frmvoorkeuren.h"
 #include "support/persinstellingen.h"
+#include "util/calendarfuncs.h"
 #include "util/formats.h"
 #include "util/pathcontext.h"
 #include "util/placement.h"
@@ -173,10 +178,10 @@ void TfrmMain::CreateActions() {
   });
   connect(actions_["actHelpContents"], &QAction::triggered, this, [] { ShellOpen(HelpFile()); });
   connect(actions_["actVorigeWeek"], &QAction::triggered, this, [this] {
-    SetCalendarDate(calendarDate_.addDays(1 - calendarDate_.dayOfWeek()).addDays(-7));
+    SetCalendarDate(IsoWeekStart(displayedYear_, displayedWeek_).addDays(-7));
   });
   connect(actions_["actVolgendeWeek"], &QAction::triggered, this, [this] {
-    SetCalendarDate(calendarDate_.addDays(1 - calendarDate_.dayOfWeek()).addDays(7));
+    SetCalendarDate(IsoWeekStart(displayedYear_, displayedWeek_).addDays(7));
   });
   connect(actions_["actHuidigeWeek"], &QAction::triggered, this,
           [this] { SetCalendarDate(QDate::currentDate()); });
@@ -331,26 +336,7 @@ void TfrmMain::CreateClientArea() {
   for (int week = 1; week <= 53; ++week) tabWeeknummers_->addTab(Tr("week %1").arg(week));
   tabWeeknummers_->addTab("-->>");
   connect(tabWeeknummers_, &QTabBar::currentChanged, this, [this](int index) {
-    if (settingTab_ || !calendarDate_.isValid()) return;
-    QDate d = calendarDate_.dayOfWeek() == 7 ? calendarDate_.addDays(1) : calendarDate_;
-    int year = 0;
-    d.weekNumber(&year);
-    auto weekStart = [](int isoYear, int week) {
-      const QDate jan4(isoYear, 1, 4);
-      return jan4.addDays(1 - jan4.dayOfWeek()).addDays(7 * (week - 1));
-    };
-    auto weeksIn = [](int isoYear) {
-      int y = 0;
-      const int w = QDate(isoYear, 12, 28).weekNumber(&y);
-      return w;
-    };
-    if (index == 0) {
-      SetCalendarDate(weekStart(year - 1, weeksIn(year - 1)));
-    } else if (index == tabWeeknummers_->count() - 1) {
-      SetCalendarDate(weekStart(year + 1, 1));
-    } else {
-      SetCalendarDate(weekStart(year, qMin(index, weeksIn(year))));
-    }
+    if (!settingTab_) ShowWeekOfTab(index);
   });
   left->addWidget(tabWeeknummers_);
   layout->addLayout(left, 1);
@@ -370,6 +356,7 @@ void TfrmMain::CreateClientArea() {
 
   auto* totals = new QFrame;
   totals->setObjectName("pnlTotalen");
+  pnlTotalen_ = totals;
   auto* totalsLayout = new QVBoxLayout(totals);
   auto addRow = [&](const char* caption, QLabel*& value, const char* name, QColor colour) {
     auto* row = new QHBoxLayout;
@@ -411,6 +398,7 @@ void TfrmMain::CreateClientArea() {
   layout->addWidget(pnlRight_);
 
   setCentralWidget(client);
+  CreateWeekControls();
 }
 
 void TfrmMain::FormCreate() {
@@ -460,7 +448,7 @@ void TfrmMain::FormCreate() {
   actions_["actStopwatch"]->setVisible(stopwatch);
   showHolidays_ = ProgramIni().ReadBool("ProgFunctions", "ShowHolidays", true);
 
-  // Planner geometry, column and row headings and list view columns come with the planner.
+  SetupPlannerFromSettings();
   sortColumn_ = 0;
   firstInsert_ = true;
   otherEmployee_.clear();
@@ -473,6 +461,7 @@ void TfrmMain::FormCreate() {
   tmrBlink_ = new QTimer(this);
   tmrBlink_->setObjectName("tmrBlink");
   tmrBlink_->setInterval(800);
+  ConnectWeekActions();
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -496,19 +485,43 @@ void TfrmMain::FormActivate() {
   ApplyPreferences();
   rightClickPos_ = QPoint(-1, -1);
   SetCalendarDate(QDate::currentDate());
-  // Zoom captions, planner layout and the shown employee's week come with the planner and
-  // the master data; until then the caption names the logged-in user.
+  actions_["actZoomIn"]->setText(ZoomInCaption(zoom_));
+  actions_["actZoomuit"]->setText(ZoomOutCaption(zoom_));
+  FitPlanner();
+  // The caption names the logged-in user until the data module knows the employee.
   setWindowTitle(Tr("Hourbook - ") + loginName_);
+  SelectEmployee(DmDBase() ? LoginMedewerker().Naam : QString());
   tmrBlink_->start();
-  // The booking-authorisation check follows here once the master data is loaded.
+  if (DmDBase() && AutorKlanten().Count() == 0 && AutorActiviteiten().Count() == 0 &&
+      AutorProducten().Count() == 0) {
+    // The master data window opens here once it exists.
+    Dialogs().Information(kApplicationTitle, CurrentMedewerker().Naam +
+                                                 Tr(" heeft nog geen boekingsautorisaties") +
+                                                 "\n" + Tr("Vul deze eerst in (Beheer)"));
+  }
 
   tbMain_->setVisible(prefs_.Toolbar);
   actions_["actToolbar"]->setChecked(prefs_.Toolbar);
   actions_["actLangenamentonen"]->setChecked(prefs_.LongNames);
   actions_["actHints"]->setChecked(prefs_.Hints);
 
-  chkTotalExclVoorlopig_->setChecked(prefs_.Ini().ReadBool("Totals", "ExclVoorl", false));
-  chkTotalExclOverhead_->setChecked(prefs_.Ini().ReadBool("Totals", "ExclOverhead", false));
+  // The totals' check boxes follow the use of their fields.
+  const struct {
+    QCheckBox* box;
+    TFlexField& field;
+    const char* key;
+  } exclusions[] = {{chkTotalExclVoorlopig_, FlexFldVoorlopig(), "ExclVoorl"},
+                    {chkTotalExclOverhead_, FlexFldOverhead(), "ExclOverhead"}};
+  for (const auto& x : exclusions) {
+    x.box->setVisible(x.field.InUse);
+    if (x.field.InUse) {
+      x.box->setText(Tr("excl. %1").arg(x.field.Caption));
+      x.box->setChecked(prefs_.Ini().ReadBool("Totals", x.key, false));
+    } else {
+      x.box->setChecked(false);
+    }
+  }
+  CalcTotals();
 
   activated_ = true;
   if (!frmInfo_) frmInfo_ = new TfrmInfo(this);
@@ -523,37 +536,34 @@ void TfrmMain::ApplyPreferences() {
   QFont font(prefs_.FontName);
   font.setPointSize(prefs_.FontSize);
   lvUren_->setFont(font);
+  ApplyPlannerPreferences();
 }
 
 void TfrmMain::SetListViewMode(bool listMode) {
   lvUren_->setVisible(listMode);
   pnlPlanner_->setVisible(!listMode);
-  if (listMode) lvUren_->setFocus();
+  if (listMode) {
+    FillListView();
+    lvUren_->setFocus();
+  }
   prefs_.Ini().WriteBool("Options", "Listview", listMode);  // errors ignored
 }
 
 void TfrmMain::StoreTotalsOption(const QString& key, bool value) {
   prefs_.Ini().WriteBool("Totals", key, value);  // errors ignored
-  if (isVisible()) pnlCalendar_->setFocus();
+  if (isVisible()) {
+    pnlCalendar_->setFocus();
+    CalcTotals();
+  }
 }
 
 void TfrmMain::SetCalendarDate(const QDate& date) {
   if (!date.isValid()) return;
-  calendarDate_ = date;
-  // A Sunday belongs to the week that starts the next day.
-  const QDate d = date.dayOfWeek() == 7 ? date.addDays(1) : date;
-  int year = 0;
-  const int week = d.weekNumber(&year);
-  displayedYear_ = year;
-  displayedWeek_ = week;
-  const QDate monday = d.addDays(1 - d.dayOfWeek());
-  lblWeek_->setText(
-      Tr("week %1:  %2  -  %3")
-          .arg(week)
-          .arg(monday.toString("dd-MM-yyyy"), monday.addDays(6).toString("dd-MM-yyyy")));
-  settingTab_ = true;
-  tabWeeknummers_->setCurrentIndex(week);
-  settingTab_ = false;
+  if (calendar_->CalendarDate() == date) {
+    CalendarChanged();  // the calendar raises nothing for its own date
+  } else {
+    calendar_->SetCalendarDate(date);
+  }
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

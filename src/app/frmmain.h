@@ -13,7 +13,9 @@
 #include <QHash>
 #include <QMainWindow>
 
+#include "app/mainlogic.h"
 #include "app/startup.h"
+#include "timereg/actielist.h"
 
 class QAction;
 class QCheckBox;
@@ -23,6 +25,7 @@ class QTabBar;
 class QTimer;
 class QToolBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace hb {
 
@@ -31,6 +34,9 @@ class TSingleInstance;
 class TfrmDateTimestampConverter;
 class TfrmInfo;
 class TfrmVoorkeuren;
+class TXAction;
+class TXCalendar;
+class TXPlanbox;
 
 class TfrmMain : public QMainWindow {
   Q_OBJECT
@@ -67,6 +73,50 @@ class TfrmMain : public QMainWindow {
   // Applies the planner and list view colours and fonts of the personal preferences.
   void ApplyPreferences();
 
+  // --- the week ---------------------------------------------------------------------------
+
+  TXPlanbox* Planner() const { return pbxWeek_; }
+  TXCalendar* Calendar() const { return calendar_; }
+  QWidget* TotalsPanel() const { return pnlTotalen_; }
+  QLabel* TotalLabel() const { return lblTotaalUren_; }
+  QLabel* NormLabel() const { return lblNormUren_; }
+  TActieList& WeekList() { return weekList_; }
+  TActieList& ClipboardList() { return clipboard_; }
+  const QList<TXAction*>& SelectionList() const { return selection_; }
+  int LoadedYear() const { return loadedYear_; }
+  int LoadedWeek() const { return loadedWeek_; }
+  // The block that shows a record; nullptr when none does.
+  TXAction* BlockOf(const TActieRec* rec) const;
+  TActieRec* RecordOf(const TXAction* block) const;
+
+  // Loads the displayed week's records of the shown employee (not forced: only when another
+  // week is displayed than the one loaded).
+  void LoadWeek(bool force);
+  // Whether the displayed week is read-only ([Block] of the program ini).
+  bool WeekBlocked() const;
+  // Makes the employee of that name the shown one and loads the week.
+  void SelectEmployee(const QString& name);
+  void CalcTotals();
+  void ComposeBlock(TXAction* block);
+  // Refills the list view from the week list.
+  void FillListView();
+  void SortListView(int column);
+  // Insert (firstInsert) and Shift+Insert.
+  void Insert(bool firstInsert);
+  void DeleteSelected();
+  void DeleteWholeWeek();
+  void Copy(bool add);
+  void Cut(bool add);
+  void Paste();
+  void SelectAll();
+  void ZoomIn();
+  void ZoomOut();
+  void FitPlanner();
+  // The idle update: actions enabled as selection and week allow.
+  void UpdateActions();
+  // The moment of the last right-click on the planner (0 when none).
+  double RememberedMoment() const { return rightClickMoment_; }
+
  signals:
   // The first activation has completed the start-up.
   void FirstActivationDone();
@@ -74,6 +124,8 @@ class TfrmMain : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateActions();
@@ -84,6 +136,28 @@ class TfrmMain : public QMainWindow {
   void FormActivate();
   void SetListViewMode(bool listMode);
   void StoreTotalsOption(const QString& key, bool value);
+
+  // The week (frmmainweek.cpp).
+  void CreateWeekControls();
+  void ApplyPlannerPreferences();
+  void ConnectWeekActions();
+  void SetupPlannerFromSettings();
+  void CalendarChanged();
+  void ShowWeekOfTab(int index);
+  void WirePlannerEvents();
+  TBlockColors BlockColors() const;
+  // New records for the cells of a selection. Stands in for the entry dialog: each day of
+  // the selection gets one record per free run of cells, booked on the items of the last
+  // record made (or the first items the shown employee may book on).
+  void CreateRecordsForSelection(const TXRect& rect, QList<TXAction*>& created);
+  void EndDragSelection(const TXRect& rect, bool insert);
+  void EditBlock(TXAction* block);
+  void ShowOverlapConflict(const TActieRec& rec);
+  QTreeWidgetItem* ListRowOf(int recNr) const;
+  void UpdateListRow(TXAction* block);
+  void RemoveListRow(int recNr);
+  void SelectListRow(int recNr);
+  void PlannerRightClick(QWidget* sender);
 
   TSingleInstance& instance_;
   TPersInstellingen& prefs_;
@@ -100,6 +174,21 @@ class TfrmMain : public QMainWindow {
   QTabBar* tabWeeknummers_ = nullptr;
   QWidget* pnlRight_ = nullptr;
   QWidget* pnlCalendar_ = nullptr;
+  QWidget* pnlTotalen_ = nullptr;
+  QWidget* pnlWeek_ = nullptr;
+  TXPlanbox* pbxWeek_ = nullptr;
+  TXCalendar* calendar_ = nullptr;
+  QTimer* tmrUpdateStamLists_ = nullptr;
+  TActieList weekList_;
+  TActieList clipboard_;
+  QList<TXAction*> selection_;
+  int loadedYear_ = 0;
+  int loadedWeek_ = 0;
+  bool loading_ = false;
+  bool blinkOn_ = false;
+  bool syncingList_ = false;
+  // Items of the last record made, for the next one.
+  qint64 lastKlant_ = 0, lastActiviteit_ = 0, lastProduct_ = 0;
   QLabel* lblTotaalUren_ = nullptr;
   QLabel* lblNormUren_ = nullptr;
   QCheckBox* chkTotalExclVoorlopig_ = nullptr;

@@ -10,13 +10,14 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 namespace hb {
 
 class TIniFile;
 
-// A colour as stored: 0x00BBGGRR.
-using TColor = int;
+// A colour as stored: 0x00BBGGRR (the planner's colour type).
+using TColor = std::uint32_t;
 
 constexpr TColor clWhite = 0xFFFFFF;
 constexpr TColor clBlack = 0x000000;

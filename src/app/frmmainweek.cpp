@@ -738,8 +738,8 @@ void TfrmMain::Paste() {
     // The same weekday and slot in the week shown.
     rec->Start = m.CellToDateTime(rect.Top, column);
     rec->Stop = m.CellToDateTime(rect.Bottom + 1, column);
-    auto* block = new TXAction(pbxWeek_->GridArea());
-    block->hide();
+    // Not on the grid yet, so that its cells decide whether it overlaps.
+    auto* block = new TXAction;
     block->ActionRect = rect;
     block->ActionObj = rec.get();
     const bool overlaps = pbxWeek_->OverlapsOther(block);

@@ -1,0 +1,276 @@
+// The main window on a real data folder: week navigation, blocks drawn, moved, resized and
+// deleted with the mouse and keys and found in URUREN.DBF, zoom, blocking, Insert, paste.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/frmmain.h"
+#include "app/mainlogic.h"
+#include "controls/planbox.h"
+#include "data/datafixture.h"
+#include "data/dmdbase.h"
+#include "data/stamlists.h"
+#include "data/termination.h"
+#include "platform/dialogservice.h"
+#include "platform/inifile.h"
+#include "platform/singleinstance.h"
+#include "support/persinstellingen.h"
+#include "timereg/mainobj.h"
+#include "util/calendarfuncs.h"
+#include "util/conversions.h"
+#include "util/pathcontext.h"
+
+namespace {
+
+using hb::TDialogAnswer;
+using hb::TXAction;
+using hb::TXRect;
+
+// The Windows folder of the test, set before the program folder builds the path context.
+struct TWinDir {
+  QTemporaryDir Dir;
+  TWinDir() { qputenv("HOURBOOK_WINDIR", Dir.path().toUtf8()); }
+  ~TWinDir() { qunsetenv("HOURBOOK_WINDIR"); }
+};
+
+const QDate kMonday(2005, 3, 14);  // week 11 of 2005, a year of 52 weeks
+
+class WeekViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    hb::ResetApplicationTermination();
+    hb::UsePersonalIni();
+    prefs = std::make_unique<hb::TPersInstellingen>();
+    prefs->Load();
+    hb::MainObj().Init();
+    {
+      hb::TScriptedDialogs dlg;
+      dlg.Queue(TDialogAnswer::Always);  // create the tables
+      dlg.Queue(TDialogAnswer::Yes);     // add the login name as employee
+      dm = std::make_unique<hb::TdmDBase>(vrt);
+      dm->Start({}, "TEST");
+      ASSERT_FALSE(hb::ApplicationTerminating()) << dlg.Texts().join('\n').toStdString();
+    }
+    instance = std::make_unique<hb::TSingleInstance>(
+        QString("hbweek%1").arg(QCoreApplication::applicationPid()));
+    frm = std::make_unique<hb::TfrmMain>(*instance, *prefs, hb::ParseCommandLine({}), "TEST");
+    frm->resize(900, 700);
+    frm->show();
+    for (int i = 0; i < 200 && !frm->Activated(); ++i) QTest::qWait(10);
+    ASSERT_TRUE(frm->Activated());
+    frm->SetCalendarDate(kMonday);
+  }
+  void TearDown() override {
+    frm.reset();
+    dm.reset();
+    hb::SetNowClock(nullptr);
+    hb::ResetApplicationTermination();
+  }
+
+  hb::TXPlanbox* Pb() { return frm->Planner(); }
+  QWidget* Grid() { return Pb()->GridArea(); }
+  QPoint CellPoint(int col, int row, int dy = 2) {
+    const auto& g = Pb()->Geometry();
+    return {col * g.ColWidth + g.ColWidth / 2, row * g.RowHeight + dy};
+  }
+  // Drags a selection from the top of one cell to the bottom of another.
+  void DrawBlock(int col, int top, int bottom) {
+    Pb()->verticalScrollBar()->setValue(top * Pb()->Geometry().RowHeight);
+    QTest::mousePress(Grid(), Qt::LeftButton, {}, CellPoint(col, top));
+    QTest::mouseMove(Grid(), CellPoint(col, top + 1));
+    const QPoint end = CellPoint(col, bottom);
+    QTest::mouseMove(Grid(), end);
+    QTest::mouseRelease(Grid(), Qt::LeftButton, {}, end);
+  }
+
+  // "recno start-stop" of the live rows of URUREN.DBF, read by an independent reader.
+  QStringList StoredPeriods() {
+    QProcess py;
+    py.start("/usr/bin/python3",
+             {"-c",
+              "import sys, dbfread, datetime\n"
+              "t = dbfread.DBF(sys.argv[1], ignore_missing_memofile=True)\n"
+              "e = datetime.datetime(1995, 1, 1)\n"
+              "for r in t:\n"
+              "  a = e + datetime.timedelta(seconds=int(r['START']))\n"
+              "  b = e + datetime.timedelta(seconds=int(r['STOP']))\n"
+              "  print(a.strftime('%Y-%m-%d %H:%M') + '-' + b.strftime('%H:%M'))\n",
+              folder.Data("URUREN.DBF")});
+    py.waitForFinished();
+    return QString::fromUtf8(py.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+  }
+
+  TWinDir windir;
+  hbtest::TProgramFolder folder{"[Paths]\r\nData=data\\\r\n"};
+  hb::TVrtDbfDataSet vrt;
+  hb::TScriptedDialogs dialogs;
+  std::unique_ptr<hb::TPersInstellingen> prefs;
+  std::unique_ptr<hb::TdmDBase> dm;
+  std::unique_ptr<hb::TSingleInstance> instance;
+  std::unique_ptr<hb::TfrmMain> frm;
+};
+
+TEST_F(WeekViewTest, NavigationThroughCalendarTabsAndKeys) {
+  // A Sunday shows the ISO week that starts the next day, with that Sunday in column 0.
+  frm->SetCalendarDate(QDate(2005, 3, 20));
+  EXPECT_EQ(frm->DisplayedWeek(), 12);
+  EXPECT_EQ(frm->WeekLabel()->text(), "week 12:  21-03-2005  -  27-03-2005");
+  EXPECT_EQ(frm->WeekTabs()->currentIndex(), 12);
+  EXPECT_EQ(Pb()->ColHeadings().value(0), "zondag - 20");
+  EXPECT_EQ(frm->LoadedWeek(), 12);
+  // Tab 53 in a year of 52 weeks shows week 52; tab 0 the last week of the year before.
+  frm->WeekTabs()->setCurrentIndex(53);
+  EXPECT_EQ(frm->DisplayedWeek(), 52);
+  EXPECT_EQ(frm->WeekTabs()->currentIndex(), 52);
+  frm->WeekTabs()->setCurrentIndex(0);
+  EXPECT_EQ(frm->DisplayedYear(), 2004);
+  EXPECT_EQ(frm->DisplayedWeek(), 53);
+  frm->WeekTabs()->setCurrentIndex(54);
+  EXPECT_EQ(frm->DisplayedYear(), 2005);
+  EXPECT_EQ(frm->DisplayedWeek(), 1);
+  QTest::keyClick(frm.get(), Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(frm->DisplayedWeek(), 2);
+  QTest::keyClick(frm.get(), Qt::Key_PageUp, Qt::ControlModifier);
+  QTest::keyClick(frm.get(), Qt::Key_PageUp, Qt::ControlModifier);
+  EXPECT_EQ(frm->DisplayedYear(), 2004);
+  EXPECT_EQ(frm->DisplayedWeek(), 53);
+}
+
+TEST_F(WeekViewTest, DrawMoveResizeAndDeleteAreStored) {
+  DrawBlock(1, 32, 35);  // Monday 08:00-09:00
+  ASSERT_EQ(Pb()->Actions().size(), 1);
+  EXPECT_EQ(StoredPeriods(), QStringList{"2005-03-14 08:00-09:00"});
+  EXPECT_EQ(frm->TotalLabel()->text(), "1:00");
+  EXPECT_EQ(frm->ListView()->topLevelItemCount(), 1);
+
+  // Move it one day right and two slots down.
+  TXAction* block = Pb()->Actions().first();
+  const QPoint grab(block->width() / 2, 3);
+  const QPoint from = block->pos() + grab;
+  const QPoint to = from + QPoint(Pb()->Geometry().ColWidth, 2 * Pb()->Geometry().RowHeight);
+  QTest::mousePress(block, Qt::LeftButton, {}, grab);
+  QTest::mouseMove(block, grab + QPoint(0, 12));
+  QTest::mouseMove(block, to - block->pos());
+  QTest::mouseRelease(block, Qt::LeftButton, {}, to - block->pos());
+  EXPECT_EQ(block->ActionRect, (TXRect{2, 34, 2, 37}));
+  EXPECT_EQ(StoredPeriods(), QStringList{"2005-03-15 08:30-09:30"});
+
+  // Stretch its end by two slots with the lower handle.
+  Pb()->SelectAction(block);
+  QWidget* handle = Pb()->SizeHandles().BottomHandle();
+  const QPoint h(handle->width() / 2, 3);
+  const int rh = Pb()->Geometry().RowHeight;
+  QTest::mousePress(handle, Qt::LeftButton, {}, h);
+  QTest::mouseMove(handle, h + QPoint(0, rh));
+  QTest::mouseMove(handle, h + QPoint(0, 2 * rh));
+  QTest::mouseRelease(handle, Qt::LeftButton, {}, h + QPoint(0, 2 * rh));
+  const int bottom = block->ActionRect.Bottom;
+  EXPECT_GT(bottom, 37);
+  const int stop = (bottom + 1) * 15;
+  EXPECT_EQ(StoredPeriods(),
+            QStringList{QString::asprintf("2005-03-15 08:30-%02d:%02d", stop / 60, stop % 60)});
+
+  // Del asks first; No keeps it, Yes deletes it.
+  frm->SelectAll();
+  dialogs.Queue(TDialogAnswer::No);
+  frm->Action("actWissen")->trigger();
+  EXPECT_EQ(Pb()->Actions().size(), 1);
+  dialogs.Queue(TDialogAnswer::Yes);
+  frm->Action("actWissen")->trigger();
+  EXPECT_TRUE(dialogs.Texts().contains("Actie(s) wissen?"));
+  EXPECT_TRUE(Pb()->Actions().isEmpty());
+  EXPECT_TRUE(StoredPeriods().isEmpty());
+  EXPECT_EQ(frm->TotalLabel()->text(), "0:00");
+
+  // Without the question.
+  prefs->WarnDelete = false;
+  DrawBlock(1, 40, 41);
+  frm->SelectAll();
+  const int asked = dialogs.Texts().size();
+  frm->Action("actWissen")->trigger();
+  EXPECT_EQ(dialogs.Texts().size(), asked);
+  EXPECT_TRUE(StoredPeriods().isEmpty());
+}
+
+TEST_F(WeekViewTest, CopyPasteIntoAnotherWeekAndOntoAnOccupiedSlot) {
+  DrawBlock(1, 32, 35);
+  frm->SelectAll();
+  frm->Copy(false);
+  ASSERT_EQ(frm->ClipboardList().Count(), 1);
+  EXPECT_EQ(frm->ClipboardList()[0]->RecNr, 0);
+  frm->SetCalendarDate(kMonday.addDays(7));
+  frm->Paste();
+  EXPECT_EQ(Pb()->Actions().size(), 1);
+  QStringList stored = StoredPeriods();
+  stored.sort();
+  EXPECT_EQ(stored, (QStringList{"2005-03-14 08:00-09:00", "2005-03-21 08:00-09:00"}));
+  // Pasting once more lands on the occupied slot: the block follows the mouse to be dropped.
+  frm->Paste();
+  EXPECT_EQ(Pb()->Actions().size(), 2);
+  EXPECT_NE(Pb()->PendingCopy(), nullptr);
+}
+
+TEST_F(WeekViewTest, ZoomInAndOut) {
+  const int width100 = Pb()->DefaultColWidth();
+  QList<int> zooms;
+  for (int i = 0; i < 3; ++i) {
+    frm->Action("actZoomIn")->trigger();
+    zooms << frm->Zoom();
+  }
+  EXPECT_EQ(zooms, (QList<int>{150, 225, 225}));
+  EXPECT_EQ(frm->Action("actZoomIn")->text(), "In&zoomen 225%");
+  EXPECT_NEAR(Pb()->DefaultColWidth(), width100 * 2.25, 2);
+  zooms.clear();
+  for (int i = 0; i < 7; ++i) {
+    frm->Action("actZoomuit")->trigger();
+    zooms << frm->Zoom();
+  }
+  EXPECT_EQ(zooms, (QList<int>{150, 100, 67, 45, 30, 25, 25}));
+  EXPECT_EQ(frm->Action("actZoomuit")->text(), "Uitz&oomen 25%");
+  frm->Action("actWeekoverzicht")->trigger();
+  EXPECT_EQ(frm->Zoom(), 100);
+}
+
+TEST_F(WeekViewTest, BlockedWeekRefusesEdits) {
+  DrawBlock(1, 32, 35);
+  hb::ProgramIni().WriteString("Block", "Enabled", "1");
+  hb::ProgramIni().WriteString("Block", "Date",
+                               hb::DateTimeToStamp(hb::DateToMoment(kMonday.addDays(1))));
+  frm->SelectAll();
+  frm->Copy(false);
+  frm->LoadWeek(true);
+  EXPECT_FALSE(Pb()->isEnabled());
+  EXPECT_EQ(frm->WeekLabel()->palette().color(QPalette::Window), QColor(Qt::red));
+  frm->SelectAll();
+  dialogs.Queue(TDialogAnswer::Yes);
+  frm->DeleteSelected();
+  frm->Paste();
+  frm->Insert(true);
+  dialogs.Queue(TDialogAnswer::Yes);
+  frm->DeleteWholeWeek();
+  EXPECT_EQ(Pb()->Actions().size(), 1);
+  EXPECT_EQ(StoredPeriods(), QStringList{"2005-03-14 08:00-09:00"});
+  // The next week lies after the block date.
+  frm->SetCalendarDate(kMonday.addDays(7));
+  EXPECT_TRUE(Pb()->isEnabled());
+  hb::ProgramIni().WriteString("Block", "NoBlockAdmin", "1");
+  frm->SetCalendarDate(kMonday);
+  EXPECT_TRUE(Pb()->isEnabled());
+}
+
+TEST_F(WeekViewTest, InsertProposesFromTheWorkStartOfToday) {
+  // Today Wednesday 16 March 2005 at 10:17; no records, no right-click.
+  hb::SetNowClock([] { return hb::DateToMoment(QDate(2005, 3, 16)) + (10 * 60 + 17) / 1440.0; });
+  QTest::keyClick(Pb(), Qt::Key_Insert);
+  EXPECT_EQ(StoredPeriods(), QStringList{"2005-03-16 07:45-08:45"});
+  ASSERT_EQ(Pb()->Actions().size(), 1);
+  EXPECT_EQ(Pb()->Actions().first()->ActionRect, (TXRect{3, 31, 3, 34}));
+}
+
+}  // namespace

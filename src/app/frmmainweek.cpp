@@ -121,6 +121,9 @@ void TfrmMain::CreateWeekControls() {
   calendar_ = new TXCalendar(pnlCalendar_);
   calendar_->setObjectName("calWeek");
   pnlCalendar_->layout()->addWidget(calendar_);
+  // The calendar lays out its parts for its own size; the panel keeps room for all of it.
+  calendar_->setFixedSize(calendar_->size());
+  pnlCalendar_->setFixedSize(calendar_->size());
   calendar_->OnChange = [this](TXCalendar*) { CalendarChanged(); };
 
   pbxWeek_ = new TXPlanbox(pnlPlanner_);

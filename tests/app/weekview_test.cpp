@@ -274,3 +274,23 @@ TEST_F(WeekViewTest, InsertProposesFromTheWorkStartOfToday) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pictures of a filled week at 100 % and 225 % for looking at (run on a real display, for
+// example under xvfb-run with --gtest_also_run_disabled_tests); writes /tmp/hb_week_*.png.
+TEST_F(WeekViewTest, DISABLED_ScreenshotOfAFilledWeek) {
+  for (int day = 1; day <= 5; ++day) {
+    DrawBlock(day, 32, 35);
+    DrawBlock(day, 38, 45);
+  }
+  frm->CalcTotals();
+  QTest::qWait(100);
+  frm->grab().save("/tmp/hb_week_100.png");
+  frm->ZoomIn();
+  frm->ZoomIn();
+  QTest::qWait(100);
+  frm->grab().save("/tmp/hb_week_225.png");
+}
+
+}  // namespace

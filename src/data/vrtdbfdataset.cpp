@@ -67,20 +67,6 @@ QString ExceptionText(const std::exception& e) {
   return QString::fromUtf8(e.what());
 }
 
-TPackMemoSpelling::TPackMemoSpelling(const QString& tableFile) {
-  const QFileInfo dbf(FindExistingFile(tableFile));
-  const QString memo = Companion(dbf.filePath(), ".FPT");
-  const QString packed = dbf.path() + "/" + dbf.completeBaseName() + ".fpt";
-  if (QFileInfo(memo).isFile() && memo != packed && QFile::rename(memo, packed)) {
-    own_ = memo;
-    packed_ = packed;
-  }
-}
-
-TPackMemoSpelling::~TPackMemoSpelling() {
-  if (!own_.isEmpty()) QFile::rename(packed_, own_);
-}
-
 void SetProgressDisplayFactory(std::function<std::unique_ptr<TProgressDisplay>()> factory) {
   DisplayFactory() = std::move(factory);
 }
@@ -423,7 +409,6 @@ bool TVrtDbfDataSet::PackTable(const QString& folder, const QString& table) {
     if (!lastOpenError_.isEmpty()) Messages << lastOpenError_;
   } else {
     try {
-      TPackMemoSpelling spelling(TablePath());
       Pack();
       ok = true;
     } catch (const std::exception& e) {

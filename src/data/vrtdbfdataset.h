@@ -65,18 +65,6 @@ class TProgressDisplay {
 // The factory of the default display (the program installs its window); empty: none.
 void SetProgressDisplayFactory(std::function<std::unique_ptr<TProgressDisplay>()> factory);
 
-// The engine's pack writes the new memo file with the spelling its table builder gives
-// (".fpt") and then looks for it by the spelling of the table's memo file. Around a pack, a
-// memo file spelled otherwise (".FPT") carries the builder's spelling, and gets its own back
-// afterwards.
-class TPackMemoSpelling {
- public:
-  explicit TPackMemoSpelling(const QString& tableFile);
-  ~TPackMemoSpelling();
-
- private:
-  QString own_, packed_;
-};
 
 class TVrtDbfDataSet : public TDbfDataSet {
  public:

@@ -719,7 +719,6 @@ bool TvrtMetaDataset::PackMetaTable() {
   }
   if (ok) {
     try {
-      TPackMemoSpelling spelling(MetaFilePath());
       Pack();
     } catch (const std::exception& e) {
       Status << "PackMetaTable: Fout tijdens packen";

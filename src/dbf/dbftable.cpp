@@ -582,6 +582,9 @@ void TDbfTable::Pack() {
   std::string tempMemo = memoExt.empty() ? std::string() : ChangeFileExt(temp, memoExt);
   try {
     CopyTo(temp);
+    // The copy's memo file carries the builder's spelling of the extension (".fpt"), which
+    // need not be the table's own (".FPT").
+    if (!tempMemo.empty()) tempMemo = FindFileAnyCase(tempMemo);
   } catch (...) {
     TOsFile::DeleteFile(temp);
     if (!tempMemo.empty()) TOsFile::DeleteFile(tempMemo);

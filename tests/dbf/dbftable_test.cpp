@@ -587,6 +587,27 @@ TEST_F(DbfTableTest, PackKeepsLiveRecordsAndTheirMemos) {
   EXPECT_THROW(s.Pack(), EDbfError);
 }
 
+// A memo file spelled ".FPT" (as other programs write it) keeps its spelling through a pack.
+TEST_F(DbfTableTest, PackKeepsAnUpperCaseMemoFileName) {
+  std::string path = BuildPeople();
+  QDir folder(dir.path());
+  ASSERT_TRUE(folder.rename("PEOPLE.fpt", "PEOPLE.FPT"));
+  TDbfFields t;
+  t.Open(path, false, true);
+  for (int i = 1; i <= 3; ++i) {
+    t.BlankRecord();
+    t.WriteMemo(5, "memo " + std::to_string(i));
+    t.AppendRecord();
+  }
+  t.GotoRecord(1);
+  t.MarkDeleted();
+  t.Pack();
+  EXPECT_EQ(t.RecordCount(), 2u);
+  t.GotoRecord(2);
+  EXPECT_EQ(t.ReadText(5), "memo 3");
+  EXPECT_EQ(folder.entryList(QDir::Files), (QStringList{"PEOPLE.DBF", "PEOPLE.FPT"}));
+}
+
 TEST_F(DbfTableTest, RenameMovesMemoFile) {
   std::string path = BuildPeople();
   TDbfFields t;

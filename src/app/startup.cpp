@@ -10,8 +10,11 @@
 #include "app/frmmain.h"
 #include "data/dmdbase.h"
 #include "data/expfuncs.h"
+#include "data/flexfields.h"
 #include "data/frmmetabrowse.h"
 #include "data/frmvoortgang.h"
+#include "data/login.h"
+#include "data/loginwindows.h"
 #include "data/termination.h"
 #include "data/vrtdbfdataset.h"
 #include "data/vrtmetadataset.h"
@@ -116,27 +119,11 @@ QString LoginUserName() {
 }
 
 bool RunLogin(const TCommandLine& commandLine, QString& name) {
-  name = commandLine.UserName;
-  if (name.isEmpty()) {
-    const QString userEnv = ProgramIni().ReadString("Environment", "UserEnv");
-    if (userEnv.compare("WINUSER", Qt::CaseInsensitive) == 0) {
-      name = WindowsUserName();
-    } else if (!userEnv.isEmpty()) {
-      name = EnvironmentValue(userEnv);
-    }
-  }
-  name = name.toUpper();
-  // A name of blanks only names nobody: it is asked like a missing one.
-  if (name.trimmed().isEmpty()) {
-    // The login dialog of the user administration replaces this question.
-    QString typed = WindowsUserName().toUpper();
-    if (!Dialogs().InputText(QCoreApplication::translate("Login", "Hourbook login"),
-                             QCoreApplication::translate("Login", "Gebruikersnaam:"), typed)) {
-      typed.clear();
-    }
-    name = typed.trimmed().toUpper();
-  }
-  return !name.isEmpty();
+  TLogin& login = LoginObject();
+  login.SetArguments(commandLine.Arguments);
+  const bool ok = login.Login(false);
+  name = login.UserName();
+  return ok;
 }
 
 void RequestTermination() {
@@ -176,16 +163,19 @@ int RunApplication(THbApplication& app) {
   TVrtDbfDataSet vrtDbf;
   SetProgressDisplayFactory(&TfrmVoortgang::Make);
   TvrtMetaDataset::SetBrowser(&TfrmMetaBrowse::Browse);
+  // The login dialog and the windows of identification and authorisation (with a screen).
+  InstallLoginWindows();
   struct TResetDataHooks {
     ~TResetDataHooks() {
       SetProgressDisplayFactory({});
       TvrtMetaDataset::SetBrowser({});
     }
   } resetDataHooks;
-  // 4. The login object goes here.
+  // 4. The login object (LoginObject) takes the command line at the login step below.
   // 5. The program object: the week of today and the time resolution of the program ini.
   MainObj().Init();
-  // 6. The flexible field definitions go here.
+  // 6. The flexible field definitions of the program ini.
+  LoadFlexFields();
   // 7. The personal ini and the personal preferences.
   UsePersonalIni();
   TPersInstellingen prefs;

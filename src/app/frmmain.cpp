@@ -20,6 +20,7 @@
 #include <stdexcept>
 
 #include "app/frmconverter.h"
+#include "app/frmzoeken.h"
 #include "controls/calendar.h"
 #include "data/dmdbase.h"
 #include "data/flexfields.h"
@@ -171,6 +172,12 @@ void TfrmMain::CreateActions() {
   connect(actions_["actDateTimestampConverter"], &QAction::triggered, this, [this] {
     if (!frmConverter_) frmConverter_ = new TfrmDateTimestampConverter(this);
     frmConverter_->Toggle();
+  });
+  connect(actions_["actZoeken"], &QAction::triggered, this, [this] {
+    // Made on first use and kept for the run; the week of a found line is shown here.
+    auto* frm = findChild<TfrmZoeken*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!frm) frm = new TfrmZoeken([this](const QDate& date) { SetCalendarDate(date); }, this);
+    frm->Open();
   });
   connect(actions_["actInfo"], &QAction::triggered, this, [this] {
     if (!frmInfo_) frmInfo_ = new TfrmInfo(this);

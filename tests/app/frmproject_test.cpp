@@ -1,0 +1,279 @@
+// The entry dialog on a real data folder: typed times, the minimal time unit, mandatory
+// fields, editing a block and new periods over several days, checked in URUREN.DBF.
+#include "app/frmproject.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "controls/planbox.h"
+#include "data/datafixture.h"
+#include "data/dmdbase.h"
+#include "data/flexfields.h"
+#include "data/termination.h"
+#include "platform/dialogservice.h"
+#include "platform/inifile.h"
+#include "support/persinstellingen.h"
+#include "timereg/actierec.h"
+#include "timereg/mainobj.h"
+
+namespace {
+
+using hb::TDialogAnswer;
+using hb::TXAction;
+using hb::TXRect;
+
+struct TWinDir {
+  QTemporaryDir Dir;
+  TWinDir() { qputenv("HOURBOOK_WINDIR", Dir.path().toUtf8()); }
+  ~TWinDir() { qunsetenv("HOURBOOK_WINDIR"); }
+};
+
+const QDate kMonday(2005, 3, 14);  // week 11 of 2005
+
+class FrmProjectTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    hb::ResetApplicationTermination();
+    hb::UsePersonalIni();
+    hb::MainObj().Init();
+    hb::LoadFlexFields();
+    {
+      hb::TScriptedDialogs dlg;
+      dlg.Queue(TDialogAnswer::Always);  // create the tables
+      dlg.Queue(TDialogAnswer::Yes);     // add the login name as employee
+      dm = std::make_unique<hb::TdmDBase>(vrt);
+      dm->Start({}, "TEST");
+      ASSERT_FALSE(hb::ApplicationTerminating()) << dlg.Texts().join('\n').toStdString();
+    }
+    hb::MainObj().SetDisplayedDate(kMonday);
+    pb = std::make_unique<hb::TXPlanbox>();
+    pb->SetColCount(7);
+    pb->SetRowCount(hb::MainObj().RowsPerDay());
+    pb->resize(800, 600);
+    pb->show();
+    pb->OnAddAction = [this](TXAction* block, const TXRect&) {
+      static_cast<hb::TActieRec*>(block->ActionObj)->PutActieRec(dm->tblUren);
+    };
+    pb->OnEditAction = [this](TXAction* block, const TXRect& r) {
+      hb::TMainObj& m = hb::MainObj();
+      static_cast<hb::TActieRec*>(block->ActionObj)
+          ->PutActieRecPeriod(dm->tblUren, m.CellToDateTime(r.Bottom + 1, r.Right),
+                              m.CellToDateTime(r.Top, r.Left));
+    };
+    pb->OnDeleteAction = [this](TXAction* block) {
+      auto* rec = static_cast<hb::TActieRec*>(block->ActionObj);
+      if (rec && rec->RecNr != 0) rec->DelActieRec(dm->tblUren);
+    };
+    frm = std::make_unique<hb::TfrmProject>();
+    frm->OnNewRecord = [this](std::unique_ptr<hb::TActieRec> rec) {
+      records.push_back(std::move(rec));
+      return records.back().get();
+    };
+  }
+  void TearDown() override {
+    frm.reset();
+    pb.reset();
+    dm.reset();
+    hb::ResetApplicationTermination();
+  }
+
+  // Runs `steps` once the modal dialog is up and active.
+  void WhenShown(std::function<void()> steps) {
+    QTimer::singleShot(0, frm.get(), [this, steps] {
+      frm->activateWindow();
+      EXPECT_TRUE(QTest::qWaitForWindowActive(frm.get()));
+      steps();
+      if (frm->isVisible()) frm->reject();  // never leave the test waiting
+    });
+  }
+  // Types into a time field as the user does: enter it, replace its text.
+  static void Type(QLineEdit* field, const QString& text) {
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, text);
+  }
+  void ClickOK() { QTest::mouseClick(frm->btnOK(), Qt::LeftButton); }
+
+  bool NewPeriod(const TXRect& rect, bool insert, std::function<void()> steps) {
+    WhenShown(std::move(steps));
+    split = false;
+    created.clear();
+    return frm->NewFromSelection(rect, pb.get(), split, created, insert);
+  }
+
+  // "date start-stop werkz" of the live rows of URUREN.DBF, read by an independent reader.
+  QStringList Stored() {
+    QProcess py;
+    py.start("/usr/bin/python3",
+             {"-c",
+              "import sys, dbfread, datetime\n"
+              "t = dbfread.DBF(sys.argv[1], ignore_missing_memofile=True)\n"
+              "e = datetime.datetime(1995, 1, 1)\n"
+              "rows = []\n"
+              "for r in t:\n"
+              "  a = e + datetime.timedelta(seconds=int(r['START']))\n"
+              "  b = e + datetime.timedelta(seconds=int(r['STOP']))\n"
+              "  w = str(r.get('WERKZ') or '').strip()\n"
+              "  rows.append((a.strftime('%Y-%m-%d %H:%M') + '-' + b.strftime('%H:%M') + ' ' + w).strip())\n"
+              "print('\\n'.join(sorted(rows)))\n",
+              folder.Data("URUREN.DBF")});
+    py.waitForFinished();
+    return QString::fromUtf8(py.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+  }
+
+  TWinDir windir;
+  hbtest::TProgramFolder folder{"[Paths]\r\nData=data\\\r\n"};
+  hb::TVrtDbfDataSet vrt;
+  hb::TScriptedDialogs dialogs;
+  std::unique_ptr<hb::TdmDBase> dm;
+  std::unique_ptr<hb::TXPlanbox> pb;
+  std::unique_ptr<hb::TfrmProject> frm;
+  std::vector<std::unique_ptr<hb::TActieRec>> records;
+  bool split = false;
+  hb::TXActionList created;
+};
+
+TEST_F(FrmProjectTest, TypedTimesAreNormalisedAndStored) {
+  const bool ok = NewPeriod({1, 32, 1, 35}, false, [this] {
+    EXPECT_EQ(frm->windowTitle(), "Project");
+    EXPECT_EQ(frm->Label("lblWeekNr")->text(), "11");
+    EXPECT_EQ(frm->Label("lblWeekYr")->text(), "2005");
+    EXPECT_EQ(frm->DayBox(1)->text(), "14-03-2005 maandag");
+    EXPECT_TRUE(frm->DayBox(1)->isChecked());
+    EXPECT_FALSE(frm->DayBox(2)->isChecked());
+    EXPECT_EQ(frm->edtStarttijd()->text(), "08:00");
+    EXPECT_EQ(frm->edtDuur()->text(), "01:00");
+    EXPECT_EQ(frm->edtEindtijd()->text(), "09:00");
+    Type(frm->edtStarttijd(), "830");
+    Type(frm->edtDuur(), "30");
+    EXPECT_EQ(frm->edtStarttijd()->text(), "08:30");
+    Type(frm->edtWerkzaamheden(), "Overleg");
+    EXPECT_EQ(frm->edtDuur()->text(), "00:30");
+    EXPECT_EQ(frm->edtEindtijd()->text(), "09:00");
+    ClickOK();
+  });
+  EXPECT_TRUE(ok);
+  EXPECT_FALSE(split);
+  ASSERT_EQ(created.size(), 1);
+  EXPECT_EQ(created[0]->ActionRect, (TXRect{1, 34, 1, 35}));
+  EXPECT_EQ(Stored(), QStringList{"2005-03-14 08:30-09:00 Overleg"});
+  EXPECT_TRUE(dialogs.Texts().isEmpty()) << dialogs.Texts().join('\n').toStdString();
+}
+
+TEST_F(FrmProjectTest, InvalidTimesAndTheMinimalUnitKeepTheDialogOpen) {
+  const bool ok = NewPeriod({1, 32, 1, 35}, false, [this] {
+    // An invalid start is refused and the field gets back its text.
+    Type(frm->edtStarttijd(), "8");
+    frm->edtEindtijd()->setFocus();
+    EXPECT_EQ(dialogs.LastText(), "8 is geen geldige tijd");
+    EXPECT_EQ(frm->edtStarttijd()->text(), "08:00");
+    QTest::qWait(20);
+    EXPECT_EQ(QApplication::focusWidget(), frm->edtStarttijd());
+    // 08:05 rounds to 08:00: shorter than one slot. OK on the warning goes back to the field.
+    dialogs.Queue(TDialogAnswer::Yes);
+    Type(frm->edtEindtijd(), "805");
+    ClickOK();
+    EXPECT_EQ(dialogs.LastText(), "Tussen 08:00 en 08:00 ligt niet de minimale tijdseenheid 0:15");
+    EXPECT_TRUE(frm->isVisible());
+    // 08:10 rounds to 08:15.
+    Type(frm->edtEindtijd(), "810");
+    QTest::keyClick(frm->edtEindtijd(), Qt::Key_Return);
+  });
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(Stored(), QStringList{"2005-03-14 08:00-08:15"});
+}
+
+TEST_F(FrmProjectTest, CancelOnTheMinimalUnitWarningRestoresTheTimes) {
+  const bool ok = NewPeriod({1, 32, 1, 35}, false, [this] {
+    dialogs.Queue(TDialogAnswer::No);
+    Type(frm->edtDuur(), "5");
+    frm->edtWerkzaamheden()->setFocus();
+    EXPECT_EQ(dialogs.LastText(), "Tussen 08:00 en 09:00 ligt niet de minimale tijdseenheid 0:15");
+    EXPECT_EQ(frm->edtDuur()->text(), "01:00");
+    EXPECT_EQ(frm->edtEindtijd()->text(), "09:00");
+    ClickOK();
+  });
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(Stored(), QStringList{"2005-03-14 08:00-09:00"});
+}
+
+TEST_F(FrmProjectTest, MissingMandatoryFieldKeepsTheDialogOpen) {
+  hb::FlexFldKlant().Mandatory = true;
+  const bool ok = NewPeriod({1, 32, 1, 35}, false, [this] {
+    ClickOK();
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_EQ(dialogs.LastText(), "Veld 'Klant' invullen s.v.p.");
+    QTest::mouseClick(frm->btnCancel(), Qt::LeftButton);
+  });
+  hb::FlexFldKlant().Mandatory = false;
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(created.isEmpty());
+  EXPECT_TRUE(Stored().isEmpty());
+}
+
+TEST_F(FrmProjectTest, FlexibleFieldsGiveCaptionsAndVisibility) {
+  hb::FlexFldAantal().InUse = false;
+  hb::FlexFldWerkzaamheden().Caption = "&Omschrijving";
+  frm->FormCreate();
+  hb::FlexFldAantal().InUse = true;
+  hb::LoadFlexFields();
+  EXPECT_TRUE(frm->edtAantal()->isHidden());
+  EXPECT_TRUE(frm->Label("lblAantal")->isHidden());
+  EXPECT_FALSE(frm->edtWerkzaamheden()->isHidden());
+  EXPECT_EQ(frm->Label("lblWerkzaamheden")->text(), "&Omschrijving");
+  EXPECT_EQ(frm->chkVoorlopig()->text(), hb::FlexFldVoorlopig().Caption);
+}
+
+TEST_F(FrmProjectTest, EditingMovesTheBlockToTheOneCheckedDay) {
+  ASSERT_TRUE(NewPeriod({1, 32, 1, 35}, false, [this] { ClickOK(); }));
+  ASSERT_EQ(created.size(), 1);
+  TXAction* block = created[0];
+  WhenShown([this] {
+    // One day only: checking Tuesday unchecks Monday, unchecking it again is refused.
+    QTest::mouseClick(frm->DayBox(2), Qt::LeftButton);
+    EXPECT_FALSE(frm->DayBox(1)->isChecked());
+    QTest::mouseClick(frm->DayBox(2), Qt::LeftButton);
+    EXPECT_TRUE(frm->DayBox(2)->isChecked());
+    // Shift+Up: the start one slot later.
+    frm->edtWerkzaamheden()->setFocus();
+    QTest::keyClick(frm->edtWerkzaamheden(), Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(frm->edtStarttijd()->text(), "8:15");
+    EXPECT_EQ(frm->edtDuur()->text(), "00:45");
+    Type(frm->edtWerkzaamheden(), "Verplaatst");
+    ClickOK();
+  });
+  ASSERT_TRUE(frm->EditBlock(block, pb.get()));
+  EXPECT_EQ(block->ActionRect, (TXRect{2, 33, 2, 35}));
+  frm->FillRecord(*static_cast<hb::TActieRec*>(block->ActionObj), block->ActionRect);
+  pb->EditAction(block);
+  EXPECT_EQ(Stored(), QStringList{"2005-03-15 08:15-09:00 Verplaatst"});
+}
+
+TEST_F(FrmProjectTest, SeveralDaysAroundAnOccupiedSlot) {
+  // Tuesday 09:30-09:45 is taken; Monday to Wednesday 09:00-10:00 is asked for.
+  ASSERT_TRUE(NewPeriod({2, 38, 2, 38}, false, [this] { ClickOK(); }));
+  ASSERT_TRUE(NewPeriod({1, 36, 3, 39}, false, [this] { ClickOK(); }));
+  EXPECT_TRUE(split);
+  EXPECT_EQ(created.size(), 4);
+  EXPECT_EQ(Stored(), (QStringList{"2005-03-14 09:00-10:00", "2005-03-15 09:00-09:30",
+                                   "2005-03-15 09:30-09:45", "2005-03-15 09:45-10:00",
+                                   "2005-03-16 09:00-10:00"}));
+}
+
+TEST_F(FrmProjectTest, InsertModeCarvesTheOccupiedSlot) {
+  ASSERT_TRUE(NewPeriod({2, 38, 2, 38}, false, [this] { ClickOK(); }));
+  ASSERT_TRUE(NewPeriod({1, 36, 3, 39}, true, [this] { ClickOK(); }));
+  EXPECT_FALSE(split);
+  EXPECT_EQ(created.size(), 3);
+  EXPECT_EQ(Stored(), (QStringList{"2005-03-14 09:00-10:00", "2005-03-15 09:00-10:00",
+                                   "2005-03-16 09:00-10:00"}));
+}
+
+}  // namespace

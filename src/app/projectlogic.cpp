@@ -189,4 +189,33 @@ bool SpinStep(const TMainObj& m, TTimeFields& fields, TSpin which,
   return true;
 }
 
+QList<TBookPeriod> StopwatchPeriods(const TMainObj& m, double& start, double& stop) {
+  const double step = m.Resolution() / 1440.0;
+  const double minute = 1 / 1440.0;
+  const double s = m.RoundToTimeblock(0, start);
+  double e = m.RoundToTimeblock(0, stop);
+  if (e - s < step - minute / 120) e = m.AddTimeblocks(1, e);
+  start = s;
+  stop = e;
+  const TDayTime first = SplitMoment(s);
+  const TDayTime last = SplitMoment(e);
+  const auto at = [](qint64 day, int minuteOfDay) {
+    return static_cast<double>(day) + minuteOfDay / 1440.0;
+  };
+  if (first.Day == last.Day) return {{s, e}};
+  QList<TBookPeriod> periods{{s, at(first.Day, 23 * 60 + 59)}};
+  if (last.MinuteOfDay() != 0 || last.Second != 0)
+    periods.append({at(last.Day, 0), e});
+  for (qint64 day = first.Day + 1; day < last.Day; ++day)
+    periods.append({at(day, 0), at(day, 23 * 60 + 59)});
+  return periods;
+}
+
+QString ShortDescription(const QStringList& abbreviations) {
+  QString text;
+  for (const QString& a : abbreviations) text += a + "/";
+  if (text.endsWith('/')) text.chop(1);
+  return text;
+}
+
 }  // namespace hb

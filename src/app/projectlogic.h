@@ -11,7 +11,9 @@
 //   LeaveTimeField(MainObj(), f, true) == TTimeCheck::BelowResolution   (f.End == "08:00")
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace hb {
@@ -75,5 +77,23 @@ enum class TSpin { StartEarlier, StartLater, EndEarlier, EndLater };
 // free: the new start + 1 minute, the new start, the new end, or the new end - 1 minute.
 bool SpinStep(const TMainObj& m, TTimeFields& fields, TSpin which,
               const std::function<bool(double time)>& allowed = {});
+
+// One period the stopwatch books.
+struct TBookPeriod {
+  double Start = 0;
+  double Stop = 0;
+  bool operator==(const TBookPeriod&) const = default;
+};
+
+// The periods a stopwatch entry from start to stop books. Both are rounded to the nearest
+// slot (and start and stop are set to the rounded moments); less than one slot becomes
+// one slot. A period within one date is booked as it is; across midnight the first day up
+// to 23:59, the last day from 00:00 (unless it ends exactly at midnight), then every whole
+// day between them from 00:00 to 23:59.
+QList<TBookPeriod> StopwatchPeriods(const TMainObj& m, double& start, double& stop);
+
+// The short description of a stopwatch entry: the abbreviations, each followed by "/",
+// without the final "/".
+QString ShortDescription(const QStringList& abbreviations);
 
 }  // namespace hb

@@ -149,4 +149,43 @@ TEST(ProjectLogic, SpinStepAsksForTheCellItMovesInto) {
   }
 }
 
+TEST(ProjectLogic, StopwatchPeriodsAcrossMidnightAndDays) {
+  hb::TMainObj m;
+  const double day = 38426;  // 14-03-2005
+  auto at = [&](int d, int h, int n, int sec = 0) {
+    return day + d + (h * 3600 + n * 60 + sec) / 86400.0;
+  };
+  using P = hb::TBookPeriod;
+  struct Case {
+    double start, stop;
+    QList<P> periods;
+  };
+  const Case cases[] = {
+      // Same day: rounded to the nearest slot.
+      {at(0, 9, 2), at(0, 10, 53, 40), {{at(0, 9, 0), at(0, 11, 0)}}},
+      // Shorter than a slot: one slot.
+      {at(0, 9, 0), at(0, 9, 3), {{at(0, 9, 0), at(0, 9, 15)}}},
+      // 23:40 to 00:20 the next day.
+      {at(0, 23, 40), at(1, 0, 20), {{at(0, 23, 45), at(0, 23, 59)}, {at(1, 0, 0), at(1, 0, 15)}}},
+      // Ending at midnight books the first day only.
+      {at(0, 22, 0), at(0, 23, 55), {{at(0, 22, 0), at(0, 23, 59)}}},
+      // Over three days: the first, the last, then the day between.
+      {at(0, 22, 0), at(2, 1, 0),
+       {{at(0, 22, 0), at(0, 23, 59)}, {at(2, 0, 0), at(2, 1, 0)}, {at(1, 0, 0), at(1, 23, 59)}}},
+  };
+  for (const Case& c : cases) {
+    double start = c.start;
+    double stop = c.stop;
+    const QList<P> got = hb::StopwatchPeriods(m, start, stop);
+    ASSERT_EQ(got.size(), c.periods.size()) << c.start;
+    for (int i = 0; i < got.size(); ++i) {
+      EXPECT_NEAR(got[i].Start, c.periods[i].Start, 1e-7) << c.start << " #" << i;
+      EXPECT_NEAR(got[i].Stop, c.periods[i].Stop, 1e-7) << c.start << " #" << i;
+    }
+    EXPECT_NEAR(start, c.periods.first().Start, 1e-7);
+  }
+  EXPECT_EQ(hb::ShortDescription({"ACME", "PROG", "HB"}), "ACME/PROG/HB");
+  EXPECT_EQ(hb::ShortDescription({}), "");
+}
+
 }  // namespace

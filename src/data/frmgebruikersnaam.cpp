@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "data/login.h"
+#include "data/loginwindows.h"
 
 namespace hb {
 
@@ -47,15 +48,7 @@ TfrmGebruikersnaam::TfrmGebruikersnaam(QWidget* parent) : QDialog(parent) {
   chkWinUser = new QCheckBox(tr("Log automatisch als windows gebruiker in"), this);
   chkWinUser->setObjectName("chkWinUser");
 
-  btnOK = new QPushButton(tr("&OK"), this);
-  btnOK->setObjectName("btnOK");
-  btnOK->setDefault(true);
-  btnAnnuleren = new QPushButton(tr("&Annuleren"), this);
-  btnAnnuleren->setObjectName("btnAnnuleren");
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnOK);
-  buttons->addWidget(btnAnnuleren);
+  QHBoxLayout* buttons = MakeOkCancelRow(this, btnOK, btnAnnuleren);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "data/loginwindows.h"
+
 namespace hb {
 
 TfrmNotAuthor::TfrmNotAuthor(QWidget* parent) : QDialog(parent) {
@@ -19,15 +21,7 @@ TfrmNotAuthor::TfrmNotAuthor(QWidget* parent) : QDialog(parent) {
   lbxNotAuthor = new QListWidget(this);
   lbxNotAuthor->setObjectName("lbxNotAuthor");
 
-  btnOK = new QPushButton(tr("&OK"), this);
-  btnOK->setObjectName("btnOK");
-  btnOK->setDefault(true);
-  btnAnnuleren = new QPushButton(tr("&Annuleren"), this);
-  btnAnnuleren->setObjectName("btnAnnuleren");
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnOK);
-  buttons->addWidget(btnAnnuleren);
+  QHBoxLayout* buttons = MakeOkCancelRow(this, btnOK, btnAnnuleren);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(text);

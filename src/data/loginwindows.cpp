@@ -1,6 +1,9 @@
 #include "data/loginwindows.h"
 
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QWidget>
 
 #include "data/autorisatie.h"
 #include "data/frmanderegebruiker.h"
@@ -10,6 +13,19 @@
 #include "data/login.h"
 
 namespace hb {
+
+QHBoxLayout* MakeOkCancelRow(QWidget* owner, QPushButton*& ok, QPushButton*& cancel) {
+  ok = new QPushButton(QObject::tr("&OK"), owner);
+  ok->setObjectName("btnOK");
+  ok->setDefault(true);
+  cancel = new QPushButton(QObject::tr("&Annuleren"), owner);
+  cancel->setObjectName("btnAnnuleren");
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  row->addWidget(ok);
+  row->addWidget(cancel);
+  return row;
+}
 
 namespace {
 

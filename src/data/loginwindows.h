@@ -10,7 +10,14 @@
 // employee and editing authorisations do nothing.
 #pragma once
 
+class QHBoxLayout;
+class QPushButton;
+class QWidget;
+
 namespace hb {
+
+// The "&OK" (default) and "&Annuleren" buttons of these windows, right-aligned in a row.
+QHBoxLayout* MakeOkCancelRow(QWidget* owner, QPushButton*& ok, QPushButton*& cancel);
 
 void InstallLoginWindows();
 void RemoveLoginWindows();

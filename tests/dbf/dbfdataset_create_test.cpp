@@ -9,22 +9,13 @@
 #include "dbf/createdbfdataset.h"
 #include "dbf/dbfdataset.h"
 #include "platform/dialogservice.h"
+#include "dbfdataset_fixture.h"
 #include "testutil.h"
 
 using namespace hb;
+using hbtest::ErrorOf;
 
 namespace {
-
-QString ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EDatabaseError& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return QString::fromStdString(e.what());
-  }
-  return QString();
-}
 
 class CreateDbfDataSetTest : public ::testing::Test {
  protected:

@@ -10,13 +10,29 @@
 #pragma once
 
 #include <QDir>
+#include <QString>
 #include <QTemporaryDir>
+#include <functional>
+#include <stdexcept>
 #include <string>
 
 #include "dbf/dbfbuilder.h"
 #include "dbf/dbfhandler.h"
+#include "platform/field.h"
 
 namespace hbtest {
+
+// The message of what f raises: a dataset error's text, an engine error's, or empty.
+inline QString ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const hb::EDatabaseError& e) {
+    return e.Message();
+  } catch (const std::exception& e) {
+    return QString::fromStdString(e.what());
+  }
+  return QString();
+}
 
 struct TPeopleTable {
   QTemporaryDir dir;

@@ -12,19 +12,9 @@
 #include "dbfdataset_fixture.h"
 
 using namespace hb;
+using hbtest::ErrorOf;
 
 namespace {
-
-QString ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EDatabaseError& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return QString::fromStdString(e.what());
-  }
-  return QString();
-}
 
 void UsePeople(TDbfDataSet& t, const QString& folder) {
   t.SetDatabaseName(folder);

@@ -17,19 +17,9 @@
 #include "testutil.h"
 
 using namespace hb;
+using hbtest::ErrorOf;
 
 namespace {
-
-QString ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EDatabaseError& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return QString::fromStdString(e.what());
-  }
-  return QString();
-}
 
 QStringList Names(TDbfDataSet& t) {
   QStringList list;

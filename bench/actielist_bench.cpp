@@ -50,6 +50,7 @@
 #include "timereg/actielist.h"
 #include "util/conversions.h"
 #include "util/pathcontext.h"
+#include "benchstart.h"
 
 namespace fs = std::filesystem;
 
@@ -442,53 +443,15 @@ void BM_WeekLoad_SQLite(benchmark::State& state) {
   state.counters["records/week"] = benchmark::Counter(double(records) / double(i));
 }
 
-std::vector<int64_t> ParseSizes(const std::string& text) {
-  std::vector<int64_t> sizes;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find(',', pos);
-    if (end == std::string::npos) end = text.size();
-    const long long v = std::atoll(text.substr(pos, end - pos).c_str());
-    if (v <= 0) throw std::runtime_error("invalid size in \"" + text + "\"");
-    sizes.push_back(v);
-    pos = end + 1;
-  }
-  return sizes;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string sizes = "1000000";
-  if (const char* env = std::getenv("HB_BENCH_SIZES")) sizes = env;
-  std::vector<char*> args;
-  for (int i = 0; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--sizes=", 8) == 0)
-      sizes = argv[i] + 8;
-    else
-      args.push_back(argv[i]);
-  }
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 2;
   std::vector<int64_t> list;
-  try {
-    list = ParseSizes(sizes);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
-    return 2;
-  }
-
-  const char* base = std::getenv("HB_BENCH_DIR");
-  std::string pattern =
-      ((base && *base) ? fs::path(base) : fs::temp_directory_path()) / "hbweekbench-XXXXXX";
-  if (!mkdtemp(pattern.data())) {
-    std::perror(pattern.c_str());
-    return 2;
-  }
-  Root() = pattern;
+  fs::path folder;
+  if (!hbbench::StartBenchmarks(argc, argv, "1000000", "hbweekbench", list, folder)) return 2;
+  Root() = folder.string();
   // The machine ini and the log of the runs stay in the temporary folder.
-  qputenv("HOURBOOK_WINDIR", QByteArray::fromStdString(pattern + "/windows"));
+  qputenv("HOURBOOK_WINDIR", QByteArray::fromStdString(Root() + "/windows"));
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   int qtArgc = 1;
   QApplication app(qtArgc, argv);

@@ -66,6 +66,7 @@
 #include "dbf/dbfbuilder.h"
 #include "dbf/dbffields.h"
 #include "dbf/dbfhandler.h"
+#include "benchstart.h"
 
 namespace fs = std::filesystem;
 
@@ -846,53 +847,11 @@ void RegisterAll(int64_t n) {
   Register("Pack/sqlite", n, true, PackSqlite);
 }
 
-std::vector<int64_t> ParseSizes(const std::string& text) {
-  std::vector<int64_t> out;
-  size_t at = 0;
-  while (at <= text.size()) {
-    size_t comma = text.find(',', at);
-    std::string part = text.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
-    if (!part.empty()) {
-      long long v = std::atoll(part.c_str());
-      if (v < 10) throw std::runtime_error("size must be at least 10: " + part);
-      out.push_back(v);
-    }
-    if (comma == std::string::npos) break;
-    at = comma + 1;
-  }
-  return out;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string sizes = "100000,1000000";
-  if (const char* env = std::getenv("HB_BENCH_SIZES")) sizes = env;
-  std::vector<char*> args;
-  for (int i = 0; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--sizes=", 8) == 0)
-      sizes = argv[i] + 8;
-    else
-      args.push_back(argv[i]);
-  }
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 2;
-
   std::vector<int64_t> list;
-  try {
-    list = ParseSizes(sizes);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
-    return 2;
-  }
-  const char* base = std::getenv("HB_BENCH_DIR");
-  std::string pattern = ((base && *base) ? fs::path(base) : fs::temp_directory_path()) / "hbbench-XXXXXX";
-  if (!mkdtemp(pattern.data())) {
-    std::perror(pattern.c_str());
-    return 2;
-  }
-  Root() = pattern;
+  if (!hbbench::StartBenchmarks(argc, argv, "100000,1000000", "hbbench", list, Root())) return 2;
   for (int64_t n : list) RegisterAll(n);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,12 +12,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/mainlogic.h"
 #include "controls/planbox.h"
+#include "data/dmdbase.h"
 #include "data/flexfields.h"
 #include "data/stamlists.h"
 #include "platform/dialogservice.h"
@@ -122,10 +126,47 @@ void TfrmProject::BuildControls() {
     connect(cbxDagen_[i], &QCheckBox::toggled, this, [this, i](bool on) { DayToggled(i, on); });
   }
   left->addWidget(grpDagen_);
+  grpboxStopwatch_ = new QGroupBox(Tr("Stopwatch:"), this);
+  grpboxStopwatch_->setObjectName("grpboxStopwatch");
+  auto* sw = new QVBoxLayout(grpboxStopwatch_);
+  pnlTime_ = new QLabel("--:--:--", grpboxStopwatch_);
+  pnlTime_->setObjectName("pnlTime");
+  pnlTime_->setAlignment(Qt::AlignCenter);
+  pnlTime_->setFrameShape(QFrame::Panel);
+  sw->addWidget(pnlTime_);
+  auto* swRow = new QHBoxLayout;
+  struct Button {
+    const char* name;
+    const char* glyph;
+    const char* hint;
+    void (TfrmProject::*slot)();
+  };
+  const Button buttons[4] = {
+      {"btnStartTimer", "\u25B6", "Start de stopwatch", &TfrmProject::StartTimer},
+      {"btnPauseTimer", "\u2016", "Onderbreek de stopwatch tijdelijk", &TfrmProject::PauseTimer},
+      {"btnStopTimer", "\u25A0", "Stop de stopwatch", &TfrmProject::StopTimer},
+      {"btnInTray", "\u25BF", "Minimaliseer Hourbook naar de systeem tray", &TfrmProject::InTray},
+  };
+  for (int i = 0; i < 4; ++i) {
+    swButtons_[i] = new QToolButton(grpboxStopwatch_);
+    swButtons_[i]->setObjectName(buttons[i].name);
+    swButtons_[i]->setText(QString::fromUtf8(buttons[i].glyph));
+    swButtons_[i]->setToolTip(Tr(buttons[i].hint));
+    connect(swButtons_[i], &QToolButton::clicked, this, buttons[i].slot);
+    swRow->addWidget(swButtons_[i]);
+  }
+  sw->addLayout(swRow);
+  grpboxStopwatch_->hide();
+  left->addWidget(grpboxStopwatch_);
+  timer_ = new QTimer(this);
+  timer_->setObjectName("Timer");
+  timer_->setInterval(1000);
+  connect(timer_, &QTimer::timeout, this, &TfrmProject::StopwatchTick);
   middle->addLayout(left);
 
   auto* right = new QVBoxLayout;
   auto* grpTijden = new QGroupBox(Tr("Tijden:"), this);
+  grpTijden_ = grpTijden;
   grpTijden->setObjectName("grpTijden");
   auto* times = new QGridLayout(grpTijden);
   auto timeEdit = [&](const char* name, const char* caption, int column) {
@@ -272,6 +313,8 @@ void TfrmProject::FormCreate() {
                      static_cast<QWidget*>(chkVoorlopig_),
                      static_cast<QWidget*>(edtWerkzaamheden_)})
     w->setEnabled(true);
+  stopwatch_.clear();
+  SetStopwatchButtons(false);
 }
 
 QToolButton* TfrmProject::SpinButton(bool start, bool up) const {
@@ -287,7 +330,7 @@ void TfrmProject::showEvent(QShowEvent* event) {
   cancelling_ = false;
   timesRemembered_ = false;
   enteredField_ = nullptr;
-  masterDataChanged_ = false;
+  if (!returningFromTray_) masterDataChanged_ = false;
   struct Key {
     QKeySequence seq;
     TSpin spin;
@@ -304,7 +347,9 @@ void TfrmProject::showEvent(QShowEvent* event) {
     connect(s, &QShortcut::activated, this, [this, spin] { Spin(spin); });
     shortcuts_ << s;
   }
-  FormActivate();
+  // Back from the tray the dialog keeps what it showed.
+  if (!returningFromTray_) FormActivate();
+  returningFromTray_ = false;
   QDialog::showEvent(event);
 }
 
@@ -555,6 +600,8 @@ void TfrmProject::accept() {
 }
 
 void TfrmProject::reject() {
+  // Closing while the stopwatch runs books the running period first, as Pause does.
+  if (stopwatchMode_ && running_) PauseTimer();
   cancelling_ = true;
   QDialog::reject();
 }
@@ -671,6 +718,268 @@ void TfrmProject::Spin(TSpin which) {
   SetFields(f);
   if (timesRemembered_) enteredFields_ = f;
   CalcRate();
+}
+
+// --- Stopwatch -----------------------------------------------------------------------------
+
+namespace {
+
+// "hh:mm:ss" of a duration; hours are not limited to 24.
+QString ElapsedText(double days) {
+  const qint64 seconds = std::max<qint64>(0, std::llround(days * 86400.0));
+  auto two = [](qint64 v) { return QString::number(v).rightJustified(2, '0'); };
+  return two(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
+}
+
+QString HourMinute(double moment) {
+  const TDayTime t = SplitMoment(moment);
+  return QString::number(t.Hour) + ":" + QString::number(t.Minute).rightJustified(2, '0');
+}
+
+double TimeOfDay(double moment) { return moment - std::floor(moment + 1e-9); }
+
+}  // namespace
+
+QList<QWidget*> TfrmProject::Inputs() const {
+  return {cbxKlant_, cbxActiviteit_, cbxProduct_, edtAantal_, chkVoorlopig_, edtWerkzaamheden_};
+}
+
+void TfrmProject::SetInputsEnabled(bool on) {
+  for (QWidget* w : Inputs()) w->setEnabled(on);
+}
+
+void TfrmProject::SetStopwatchButtons(bool running) {
+  swButtons_[0]->setEnabled(!running);
+  swButtons_[1]->setEnabled(running);
+  swButtons_[2]->setEnabled(running);
+  const bool tray = QSystemTrayIcon::isSystemTrayAvailable();
+  swButtons_[3]->setEnabled(running && tray);
+  swButtons_[3]->setToolTip(tray ? Tr("Minimaliseer Hourbook naar de systeem tray")
+                                 : Tr("Geen systeem tray beschikbaar"));
+}
+
+bool TfrmProject::RunStopwatch(TXPlanbox* planner) {
+  planner_ = planner;
+  editing_ = false;
+  stopwatchMode_ = true;
+  setWindowTitle(Tr("Real-time boeken"));
+  grpDagen_->hide();
+  grpboxStopwatch_->show();
+  btnOK_->hide();
+  btnCancel_->setText(Tr("Sluiten"));
+  SetInputsEnabled(true);
+  grpTijden_->setEnabled(false);
+  edtWerkzaamheden_->clear();
+  edtAantal_->clear();
+  SetStopwatchButtons(running_);
+  for (;;) {
+    exec();
+    if (!inTray_) break;
+    // Hidden to the tray (which ends the modal loop): wait for the tray icon to be clicked,
+    // then show the dialog again as it was.
+    QEventLoop wait;
+    connect(trayIcon_, &QSystemTrayIcon::activated, &wait, &QEventLoop::quit);
+    wait.exec();
+    returningFromTray_ = true;
+  }
+  CloseStopwatch();
+  return false;
+}
+
+void TfrmProject::CloseStopwatch() {
+  setWindowTitle(Tr("Project"));
+  grpTijden_->setEnabled(true);
+  btnOK_->show();
+  btnCancel_->setText(Tr("Annuleren"));
+  stopwatchMode_ = false;
+  grpboxStopwatch_->hide();
+  grpDagen_->show();
+  SetInputsEnabled(true);
+}
+
+void TfrmProject::StartTimer() {
+  if (!stopwatchMode_ || running_) return;
+  const double now = NowMoment();
+  TTimeInfo* last = stopwatch_.isEmpty() ? nullptr : &stopwatch_.last();
+  if (last && last->KlantText == cbxKlant_->currentText() &&
+      last->ActiviteitText == cbxActiviteit_->currentText() &&
+      last->ProductText == cbxProduct_->currentText() &&
+      last->AantalText == edtAantal_->text() && last->Voorlopig == chkVoorlopig_->isChecked() &&
+      last->Werkz == edtWerkzaamheden_->text()) {
+    last->Start = last->Stop = now;
+  } else {
+    struct Required {
+      TFlexField& field;
+      QString text;
+    };
+    const Required required[] = {
+        {FlexFldKlant(), cbxKlant_->currentText().trimmed()},
+        {FlexFldActiviteit(), cbxActiviteit_->currentText().trimmed()},
+        {FlexFldProduct(), cbxProduct_->currentText().trimmed()},
+        {FlexFldWerkzaamheden(), edtWerkzaamheden_->text()},
+        {FlexFldAantal(), edtAantal_->text()},
+    };
+    QStringList missing;
+    for (const Required& r : required)
+      if (r.field.Mandatory && r.text.isEmpty()) missing << r.field.CaptionStr();
+    if (!missing.isEmpty()) {
+      Dialogs().Warning(kTitle, Tr("De volgende velden zijn verplicht:") + "\n\n" +
+                                    missing.join('\n'));
+      return;
+    }
+    TTimeInfo entry;
+    entry.Start = entry.Stop = now;
+    entry.KlantText = cbxKlant_->currentText();
+    entry.ActiviteitText = cbxActiviteit_->currentText();
+    entry.ProductText = cbxProduct_->currentText();
+    entry.AantalText = edtAantal_->text();
+    entry.Voorlopig = chkVoorlopig_->isChecked();
+    entry.Werkz = edtWerkzaamheden_->text();
+    QStringList abbreviations;
+    auto abbreviation = [&](TFlexField& field, const QComboBox* box, const TStamList& bookable,
+                            const TStamList& all) {
+      if (!field.InUse) return;
+      const TStamObjPtr item = SelectedItem(box, bookable, all);
+      abbreviations << (item ? item->Afkorting.trimmed() : QString());
+    };
+    abbreviation(FlexFldKlant(), cbxKlant_, AutorKlanten(), StamKlanten());
+    abbreviation(FlexFldActiviteit(), cbxActiviteit_, AutorActiviteiten(), StamActiviteiten());
+    abbreviation(FlexFldProduct(), cbxProduct_, AutorProducten(), StamProducten());
+    entry.ShortDescr = ShortDescription(abbreviations);
+    stopwatch_.append(entry);
+  }
+  edtStarttijd_->setText(TimeFieldText(TimeOfDay(MainObj().RoundToTimeblock(0, now))));
+  SetInputsEnabled(false);
+  running_ = true;
+  SetStopwatchButtons(true);
+  trayTicks_ = 0;
+  timer_->start();
+  if (QSystemTrayIcon::isSystemTrayAvailable()) InTray();
+}
+
+void TfrmProject::StopwatchTick() {
+  if (stopwatch_.isEmpty()) {
+    pnlTime_->setText("--:--:--");
+    return;
+  }
+  const TTimeInfo& entry = stopwatch_.last();
+  TMainObj& m = MainObj();
+  const double now = NowMoment();
+  const double start = m.RoundToTimeblock(0, entry.Start);
+  const double end = m.RoundToTimeblock(0, now);
+  SetFields({TimeFieldText(TimeOfDay(start)), TimeFieldText(end - start),
+             TimeFieldText(TimeOfDay(end))});
+  const QString elapsed = ElapsedText(now - entry.Start);
+  pnlTime_->setText(elapsed);
+  if (trayIcon_) {
+    trayIcon_->setToolTip(entry.ShortDescr + " " + elapsed);
+    if (inTray_ && ++trayTicks_ % 10 == 0) {
+      // Some notification areas drop an icon that is not refreshed now and then.
+      trayIcon_->hide();
+      trayIcon_->show();
+    }
+  }
+}
+
+void TfrmProject::PauseTimer() {
+  if (!running_) return;
+  timer_->stop();
+  running_ = false;
+  if (!stopwatch_.isEmpty()) BookEntry(stopwatch_.last());
+  SetInputsEnabled(true);
+  SetStopwatchButtons(false);
+}
+
+void TfrmProject::StopTimer() {
+  PauseTimer();
+  if (stopwatch_.isEmpty()) return;
+  stopwatch_.removeLast();
+  if (stopwatch_.isEmpty()) return;
+  const TTimeInfo earlier = stopwatch_.takeLast();
+  FillCombo(cbxKlant_, ListTexts(AutorKlanten()), earlier.KlantText);
+  FillCombo(cbxActiviteit_, ListTexts(AutorActiviteiten()), earlier.ActiviteitText);
+  FillCombo(cbxProduct_, ListTexts(AutorProducten()), earlier.ProductText);
+  edtAantal_->setText(earlier.AantalText);
+  chkVoorlopig_->setChecked(earlier.Voorlopig);
+  edtWerkzaamheden_->setText(earlier.Werkz);
+  CalcRate();
+}
+
+void TfrmProject::InTray() {
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+  if (!trayIcon_) {
+    trayIcon_ = new QSystemTrayIcon(windowIcon(), this);
+    trayIcon_->setObjectName("TrayIcon");
+    connect(trayIcon_, &QSystemTrayIcon::activated, this, [this] {
+      trayIcon_->hide();
+      inTray_ = false;
+      if (MainWindow) MainWindow->show();
+    });
+  }
+  inTray_ = true;
+  trayTicks_ = 0;
+  if (MainWindow) MainWindow->hide();
+  hide();
+  trayIcon_->show();
+}
+
+void TfrmProject::BookEntry(TTimeInfo& entry) {
+  entry.Stop = NowMoment();
+  const QList<TBookPeriod> periods = StopwatchPeriods(MainObj(), entry.Start, entry.Stop);
+  TMainObj& m = MainObj();
+  SetFields({m.RowToTimeStr(m.TimeToRow(false, entry.Start)),
+             TimeFieldText(entry.Stop - entry.Start),
+             m.RowToTimeStr(m.TimeToRow(true, entry.Stop) + 1)});
+  for (const TBookPeriod& p : periods) BookPeriod(p);
+}
+
+void TfrmProject::BookPeriod(const TBookPeriod& period) {
+  TMainObj& m = MainObj();
+  auto rec = std::make_unique<TActieRec>();
+  TXRect rect{TMainObj::DayColumn(period.Start), m.TimeToRow(false, period.Start),
+              TMainObj::DayColumn(period.Stop), m.TimeToRow(true, period.Stop)};
+  FillRecord(*rec, rect);
+  // The moments themselves: a period outside the displayed week keeps its own date.
+  rec->Start = period.Start;
+  rec->Stop = period.Stop;
+  const QString conflict =
+      Tr("Conflict: overlappende perioden") + "\n" + (rec->Klant ? rec->Klant->Naam : "") +
+      "/" + (rec->Activiteit ? rec->Activiteit->Naam : "") + "/" +
+      (rec->Product ? rec->Product->Naam : "") + ": " + DateText(period.Start) + " " +
+      HourMinute(period.Start) + "-" + HourMinute(period.Stop);
+  const bool inWeek = period.Start >= m.PeriodStart() && period.Start < m.PeriodEnd();
+  if (!planner_ || !inWeek) {
+    // Not on the planner: stored directly, so that no counted time is lost.
+    TdmDBase* dm = DmDBase();
+    if (dm && rec->PutActieRec(dm->tblUren)) {
+      ownRecords_.push_back(std::move(rec));
+    } else {
+      Dialogs().Warning(kTitle, conflict);
+    }
+    return;
+  }
+  auto* block = new TXAction;
+  block->ActionRect = rect;
+  while (planner_->OverlapsOther(block) && rec->Start <= rec->Stop &&
+         block->ActionRect.Top <= block->ActionRect.Bottom) {
+    ++block->ActionRect.Top;
+    rec->Start = m.AddTimeblocks(1, rec->Start);
+  }
+  if (planner_->OverlapsOther(block) || rec->Start >= rec->Stop ||
+      block->ActionRect.Top > block->ActionRect.Bottom) {
+    delete block;
+    Dialogs().Warning(kTitle, conflict);
+    return;
+  }
+  if (OnNewRecord) {
+    block->ActionObj = OnNewRecord(std::move(rec));
+  } else {
+    block->ActionObj = rec.get();
+    ownRecords_.push_back(std::move(rec));
+  }
+  planner_->AddAction(block);
+  block->show();
+  if (OnStopwatchBlock) OnStopwatchBlock(block);
 }
 
 }  // namespace hb

@@ -27,6 +27,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QShortcut;
+class QSystemTrayIcon;
+class QTimer;
 class QToolButton;
 
 namespace hb {
@@ -57,6 +59,25 @@ class TfrmProject : public QDialog {
   // On OK the block's rectangle holds the chosen day (Left == Right) and rows; the record
   // is left for the caller, who fills it with FillRecord.
   bool EditBlock(TXAction* block, TXPlanbox* planner);
+  // The stopwatch: books real elapsed time as hour records of the displayed week (through
+  // the planner's OnAddAction). Always false; the dialog closes only with "Sluiten", which
+  // first books a running period.
+  bool RunStopwatch(TXPlanbox* planner);
+  // Every booked stopwatch block, for the owner to draw and select.
+  std::function<void(TXAction* block)> OnStopwatchBlock;
+  // Hidden with the dialog when the stopwatch goes to the tray.
+  QWidget* MainWindow = nullptr;
+  void StartTimer();
+  void PauseTimer();
+  void StopTimer();
+  void InTray();
+  // One tick of the stopwatch (the timer's, every second).
+  void StopwatchTick();
+  bool StopwatchRunning() const { return running_; }
+  const QList<TTimeInfo>& StopwatchList() const { return stopwatch_; }
+  QLabel* pnlTime() const { return pnlTime_; }
+  QToolButton* StopwatchButton(int i) const { return swButtons_[i]; }  // start pause stop tray
+
   void SetListViewMode(bool on) { listViewMode_ = on; }
   bool MasterDataChanged() const { return masterDataChanged_; }
 
@@ -104,6 +125,12 @@ class TfrmProject : public QDialog {
   bool SpinAllowed(double time) const;
   bool CheckMandatory();
   void DayToggled(int i, bool checked);
+  void SetInputsEnabled(bool on);
+  void SetStopwatchButtons(bool running);
+  void CloseStopwatch();
+  void BookEntry(TTimeInfo& entry);
+  void BookPeriod(const TBookPeriod& period);
+  QList<QWidget*> Inputs() const;
 
   QLabel* lblWeekYr_ = nullptr;
   QLabel* lblWeekNr_ = nullptr;
@@ -132,6 +159,18 @@ class TfrmProject : public QDialog {
   QPushButton* btnOK_ = nullptr;
   QPushButton* btnCancel_ = nullptr;
   QList<QShortcut*> shortcuts_;
+  QGroupBox* grpTijden_ = nullptr;
+  QGroupBox* grpboxStopwatch_ = nullptr;
+  QLabel* pnlTime_ = nullptr;
+  QToolButton* swButtons_[4] = {};
+  QTimer* timer_ = nullptr;
+  QSystemTrayIcon* trayIcon_ = nullptr;
+  QList<TTimeInfo> stopwatch_;
+  bool stopwatchMode_ = false;
+  bool running_ = false;
+  bool inTray_ = false;
+  bool returningFromTray_ = false;
+  int trayTicks_ = 0;
 
   // Remembered values.
   QString klantText_, activiteitText_, productText_, werkz_, aantal_;

@@ -22,6 +22,9 @@
 #include "support/persinstellingen.h"
 #include "timereg/actierec.h"
 #include "timereg/mainobj.h"
+#include "app/mainlogic.h"
+#include "util/calendarfuncs.h"
+#include <QToolButton>
 
 namespace {
 
@@ -78,6 +81,7 @@ class FrmProjectTest : public ::testing::Test {
     };
   }
   void TearDown() override {
+    hb::SetNowClock(nullptr);
     frm.reset();
     pb.reset();
     dm.reset();
@@ -274,6 +278,75 @@ TEST_F(FrmProjectTest, InsertModeCarvesTheOccupiedSlot) {
   EXPECT_EQ(created.size(), 3);
   EXPECT_EQ(Stored(), (QStringList{"2005-03-14 09:00-10:00", "2005-03-15 09:00-10:00",
                                    "2005-03-16 09:00-10:00"}));
+}
+
+double At(int day, int h, int n) {
+  return hb::DateToMoment(kMonday) + day + (h * 60 + n) / 1440.0;
+}
+
+TEST_F(FrmProjectTest, StopwatchAcrossMidnightIsBookedWhenClosed) {
+  double now = At(0, 23, 40);
+  hb::SetNowClock([&] { return now; });
+  int drawn = 0;
+  frm->OnStopwatchBlock = [&](TXAction*) { ++drawn; };
+  WhenShown([&] {
+    EXPECT_EQ(frm->windowTitle(), "Real-time boeken");
+    EXPECT_EQ(frm->btnCancel()->text(), "Sluiten");
+    EXPECT_FALSE(frm->btnOK()->isVisible());
+    EXPECT_FALSE(frm->edtStarttijd()->isEnabled());
+    EXPECT_EQ(frm->pnlTime()->text(), "--:--:--");
+    Type(frm->edtWerkzaamheden(), "Nachtwerk");
+    QTest::mouseClick(frm->StopwatchButton(0), Qt::LeftButton);
+    ASSERT_TRUE(frm->StopwatchRunning());
+    EXPECT_FALSE(frm->edtWerkzaamheden()->isEnabled());
+    EXPECT_FALSE(frm->StopwatchButton(0)->isEnabled());
+    EXPECT_EQ(frm->edtStarttijd()->text(), "23:45");
+    // Without a notification area the tray button stays off and says why.
+    EXPECT_FALSE(frm->StopwatchButton(3)->isEnabled());
+    EXPECT_EQ(frm->StopwatchButton(3)->toolTip(), "Geen systeem tray beschikbaar");
+    now = At(1, 0, 20);
+    frm->StopwatchTick();
+    EXPECT_EQ(frm->pnlTime()->text(), "00:40:00");
+    EXPECT_EQ(frm->edtEindtijd()->text(), "00:15");
+    // Closing while it runs books the running period first.
+    QTest::mouseClick(frm->btnCancel(), Qt::LeftButton);
+  });
+  EXPECT_FALSE(frm->RunStopwatch(pb.get()));
+  EXPECT_FALSE(frm->StopwatchRunning());
+  EXPECT_EQ(frm->windowTitle(), "Project");
+  EXPECT_EQ(drawn, 2);
+  EXPECT_EQ(Stored(), (QStringList{"2005-03-14 23:45-23:59 Nachtwerk",
+                                   "2005-03-15 00:00-00:15 Nachtwerk"}));
+}
+
+TEST_F(FrmProjectTest, StopwatchChecksMandatoryFieldsAndShiftsPastOtherBlocks) {
+  ASSERT_TRUE(NewPeriod({1, 36, 1, 37}, false, [this] { ClickOK(); }));  // 09:00-09:30
+  double now = At(0, 8, 50);
+  hb::SetNowClock([&] { return now; });
+  WhenShown([&] {
+    hb::FlexFldKlant().Mandatory = true;
+    QTest::mouseClick(frm->StopwatchButton(0), Qt::LeftButton);
+    hb::FlexFldKlant().Mandatory = false;
+    EXPECT_EQ(dialogs.LastText(), "De volgende velden zijn verplicht:\n\nKlant");
+    EXPECT_FALSE(frm->StopwatchRunning());
+    // 08:45-09:45 starts after the block it would overlap: 09:30-09:45.
+    QTest::mouseClick(frm->StopwatchButton(0), Qt::LeftButton);
+    now = At(0, 9, 40);
+    QTest::mouseClick(frm->StopwatchButton(1), Qt::LeftButton);
+    EXPECT_FALSE(frm->StopwatchRunning());
+    EXPECT_TRUE(frm->StopwatchButton(0)->isEnabled());
+    // Wholly covered: reported, nothing stored.
+    now = At(0, 9, 0);
+    QTest::mouseClick(frm->StopwatchButton(0), Qt::LeftButton);
+    now = At(0, 9, 20);
+    QTest::mouseClick(frm->StopwatchButton(2), Qt::LeftButton);
+    EXPECT_TRUE(dialogs.LastText().startsWith("Conflict: overlappende perioden\n"));
+    EXPECT_TRUE(dialogs.LastText().endsWith(": 14-03-2005 9:00-9:15"));
+    EXPECT_TRUE(frm->StopwatchList().isEmpty());
+    QTest::mouseClick(frm->btnCancel(), Qt::LeftButton);
+  });
+  frm->RunStopwatch(pb.get());
+  EXPECT_EQ(Stored(), (QStringList{"2005-03-14 09:00-09:30", "2005-03-14 09:30-09:45"}));
 }
 
 }  // namespace

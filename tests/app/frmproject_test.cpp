@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -16,6 +17,7 @@
 #include "data/datafixture.h"
 #include "data/dmdbase.h"
 #include "data/flexfields.h"
+#include "data/stamlists.h"
 #include "data/termination.h"
 #include "platform/dialogservice.h"
 #include "platform/inifile.h"
@@ -347,6 +349,50 @@ TEST_F(FrmProjectTest, StopwatchChecksMandatoryFieldsAndShiftsPastOtherBlocks) {
   });
   frm->RunStopwatch(pb.get());
   EXPECT_EQ(Stored(), (QStringList{"2005-03-14 09:00-09:30", "2005-03-14 09:30-09:45"}));
+}
+
+TEST_F(FrmProjectTest, ChosenItemsAreStoredAndRemembered) {
+  hb::ReloadAll();
+  const qint64 me = dm->LoginEmployeeId();
+  hb::CurrentMedewerker().AssignEmployee(*hb::StamMedewerkers().FindById(me));
+  hb::CurrentMedewerker().LoadAuthorisations();
+  ASSERT_GT(hb::AutorKlanten().Count(), 0);
+  const QString klant = hb::AutorKlanten().Names().first();
+  ASSERT_TRUE(NewPeriod({1, 32, 1, 35}, false, [&] {
+    QComboBox* box = frm->cbxKlant();
+    // The bookable customers and the extra item " " for none, which is proposed.
+    EXPECT_EQ(box->count(), hb::AutorKlanten().Count() + 1);
+    EXPECT_EQ(box->itemText(box->count() - 1), " ");
+    EXPECT_EQ(box->currentText(), " ");
+    EXPECT_EQ(frm->Label("lblMedewerkerNaam")->text(), hb::CurrentMedewerker().Naam);
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Home);
+    EXPECT_EQ(box->currentText(), klant);
+    EXPECT_TRUE(frm->lblTarief()->text().startsWith("Tarief: "))
+        << frm->lblTarief()->text().toStdString();
+    Type(frm->edtAantal(), "3");
+    ClickOK();
+  }));
+  auto* rec = static_cast<hb::TActieRec*>(created.value(0)->ActionObj);
+  ASSERT_TRUE(rec);
+  EXPECT_EQ(hb::TActieRec::ItemId(rec->Klant), hb::AutorKlanten().IdOfName(klant));
+  EXPECT_EQ(rec->Aantal, 3);
+  EXPECT_EQ(hb::TActieRec::ItemId(rec->Medewerker), me);
+  QProcess py;
+  py.start("/usr/bin/python3", {"-c",
+                                "import sys, dbfread\n"
+                                "for r in dbfread.DBF(sys.argv[1], ignore_missing_memofile=True):\n"
+                                "  print(int(r['KLANT']))\n",
+                                folder.Data("URUREN.DBF")});
+  py.waitForFinished();
+  EXPECT_EQ(QString::fromUtf8(py.readAllStandardOutput()).trimmed(),
+            QString::number(hb::AutorKlanten().IdOfName(klant)));
+  // The next period proposes the remembered customer; quantity starts empty.
+  ASSERT_FALSE(NewPeriod({2, 32, 2, 35}, false, [&] {
+    EXPECT_EQ(frm->cbxKlant()->currentText(), klant);
+    EXPECT_EQ(frm->edtAantal()->text(), "");
+    QTest::keyClick(frm.get(), Qt::Key_Escape);
+  }));
 }
 
 }  // namespace

@@ -249,6 +249,15 @@ void TfrmProject::BuildControls() {
   lblProduct_->setBuddy(cbxProduct_);
   lblAantal_->setBuddy(edtAantal_);
   lblWerkzaamheden_->setBuddy(edtWerkzaamheden_);
+  static const char* const kEditButtons[3] = {"btnEditKlant", "btnEditActiviteit",
+                                              "btnEditProduct"};
+  for (int i = 0; i < 3; ++i) {
+    editButtons_[i] = new QToolButton(grpGegevens);
+    editButtons_[i]->setObjectName(kEditButtons[i]);
+    editButtons_[i]->setText("...");
+    data->addWidget(editButtons_[i], i, 2);
+    connect(editButtons_[i], &QToolButton::clicked, this, [this, i] { EditStam(i + 1); });
+  }
   data->addWidget(lblKlant_, 0, 0);
   data->addWidget(cbxKlant_, 0, 1);
   data->addWidget(lblActiviteit_, 1, 0);
@@ -361,6 +370,8 @@ void TfrmProject::hideEvent(QHideEvent* event) {
 }
 
 void TfrmProject::FormActivate() {
+  TFlexField* const editFields[3] = {&FlexFldKlant(), &FlexFldActiviteit(), &FlexFldProduct()};
+  for (int i = 0; i < 3; ++i) editButtons_[i]->setVisible(OnEditStam && editFields[i]->InUse);
   TMainObj& m = MainObj();
   lblWeekYr_->setText(QString::number(m.DisplayedYear()));
   lblWeekNr_->setText(QString::number(m.DisplayedWeek()));
@@ -717,6 +728,19 @@ void TfrmProject::Spin(TSpin which) {
   if (!SpinStep(MainObj(), f, which, [this](double t) { return SpinAllowed(t); })) return;
   SetFields(f);
   if (timesRemembered_) enteredFields_ = f;
+  CalcRate();
+}
+
+void TfrmProject::EditStam(int page) {
+  if (!OnEditStam) return;
+  ReloadAll();
+  OnEditStam(page);
+  // The shown employee's bookable lists again; the selected texts stay selected.
+  CurrentMedewerker().LoadAuthorisations();
+  FillCombo(cbxKlant_, ListTexts(AutorKlanten()), cbxKlant_->currentText());
+  FillCombo(cbxActiviteit_, ListTexts(AutorActiviteiten()), cbxActiviteit_->currentText());
+  FillCombo(cbxProduct_, ListTexts(AutorProducten()), cbxProduct_->currentText());
+  masterDataChanged_ = true;
   CalcRate();
 }
 

@@ -65,6 +65,9 @@ class TfrmProject : public QDialog {
   bool RunStopwatch(TXPlanbox* planner);
   // Every booked stopwatch block, for the owner to draw and select.
   std::function<void(TXAction* block)> OnStopwatchBlock;
+  // Opens the master data window on page 1 (customers), 2 (activities) or 3 (products), for
+  // the edit buttons beside the lists; without it the buttons stay hidden.
+  std::function<void(int page)> OnEditStam;
   // Hidden with the dialog when the stopwatch goes to the tray.
   QWidget* MainWindow = nullptr;
   void StartTimer();
@@ -98,6 +101,7 @@ class TfrmProject : public QDialog {
   QLineEdit* edtWerkzaamheden() const { return edtWerkzaamheden_; }
   QLabel* lblTarief() const { return lblTarief_; }
   QLabel* Label(const QString& name) const;
+  QToolButton* EditButton(int page) const { return editButtons_[page - 1]; }
   QPushButton* btnOK() const { return btnOK_; }
   QPushButton* btnCancel() const { return btnCancel_; }
 
@@ -128,6 +132,7 @@ class TfrmProject : public QDialog {
   void SetInputsEnabled(bool on);
   void SetStopwatchButtons(bool running);
   void CloseStopwatch();
+  void EditStam(int page);
   void BookEntry(TTimeInfo& entry);
   void BookPeriod(const TBookPeriod& period);
   QList<QWidget*> Inputs() const;
@@ -160,6 +165,7 @@ class TfrmProject : public QDialog {
   QPushButton* btnCancel_ = nullptr;
   QList<QShortcut*> shortcuts_;
   QGroupBox* grpTijden_ = nullptr;
+  QToolButton* editButtons_[3] = {};
   QGroupBox* grpboxStopwatch_ = nullptr;
   QLabel* pnlTime_ = nullptr;
   QToolButton* swButtons_[4] = {};

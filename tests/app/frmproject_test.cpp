@@ -395,4 +395,29 @@ TEST_F(FrmProjectTest, ChosenItemsAreStoredAndRemembered) {
   }));
 }
 
+TEST_F(FrmProjectTest, SpinWhileEditingStopsAtTheNeighbour) {
+  ASSERT_TRUE(NewPeriod({1, 32, 1, 35}, false, [this] { ClickOK(); }));  // 08:00-09:00
+  TXAction* block = created.value(0);
+  ASSERT_TRUE(NewPeriod({1, 36, 1, 39}, false, [this] { ClickOK(); }));  // 09:00-10:00
+  int pages = 0;
+  frm->OnEditStam = [&](int page) { pages = pages * 10 + page; };
+  WhenShown([&] {
+    frm->edtWerkzaamheden()->setFocus();
+    // The end cannot grow into the next block; the start can move earlier.
+    QTest::keyClick(frm->edtWerkzaamheden(), Qt::Key_Up,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(frm->edtEindtijd()->text(), "09:00");
+    QTest::keyClick(frm->edtWerkzaamheden(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(frm->edtStarttijd()->text(), "7:45");
+    // The edit button beside the products opens page 3 and marks the master data changed.
+    ASSERT_TRUE(frm->EditButton(3)->isVisible());
+    QTest::mouseClick(frm->EditButton(3), Qt::LeftButton);
+    EXPECT_EQ(pages, 3);
+    EXPECT_TRUE(frm->MasterDataChanged());
+    ClickOK();
+  });
+  ASSERT_TRUE(frm->EditBlock(block, pb.get()));
+  EXPECT_EQ(block->ActionRect, (TXRect{1, 31, 1, 35}));
+}
+
 }  // namespace

@@ -178,6 +178,7 @@ void TfrmProject::BuildControls() {
     times->addWidget(label, 0, column);
     times->addWidget(edit, 1, column);
     edit->installEventFilter(this);
+    connect(edit, &QLineEdit::textEdited, this, [this] { failedField_ = nullptr; });
     return edit;
   };
   edtStarttijd_ = timeEdit("edtStarttijd", "va&n:", 0);
@@ -337,6 +338,7 @@ QLabel* TfrmProject::Label(const QString& name) const { return findChild<QLabel*
 
 void TfrmProject::showEvent(QShowEvent* event) {
   cancelling_ = false;
+  failedField_ = nullptr;
   timesRemembered_ = false;
   enteredField_ = nullptr;
   if (!returningFromTray_) masterDataChanged_ = false;
@@ -598,6 +600,13 @@ bool TfrmProject::CheckMandatory() {
 void TfrmProject::accept() {
   // A time field left by Enter (or still in error) is handled before anything is taken.
   QWidget* focused = focusWidget();
+  if (failedField_) {
+    // The click that brought us here has just judged the field it left: answered already.
+    QLineEdit* failed = failedField_;
+    failedField_ = nullptr;
+    failed->setFocus();
+    return;
+  }
   for (QLineEdit* e : {edtStarttijd_, edtDuur_, edtEindtijd_}) {
     if ((focused == e && editingTimeField_) || (enteredField_ == e && editingTimeField_)) {
       if (!LeaveTimeField(e)) {
@@ -642,6 +651,7 @@ bool TfrmProject::eventFilter(QObject* watched, QEvent* event) {
       // Clicking Cancel leaves the field without judging it.
       if (btnCancel_->underMouse() || btnCancel_->isDown()) return false;
       if (!LeaveTimeField(field)) {
+        failedField_ = field;
         QTimer::singleShot(0, field, [field] { field->setFocus(); });
       }
     }

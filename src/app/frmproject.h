@@ -193,6 +193,8 @@ class TfrmProject : public QDialog {
   TTimeFields enteredFields_;
   QString enteredText_;
   QLineEdit* enteredField_ = nullptr;
+  // A field whose leaving was refused; the next OK only puts the focus back on it.
+  QLineEdit* failedField_ = nullptr;
   // EditBlock: the edited block, its planner and the record's date.
   TXAction* editBlock_ = nullptr;
   TXPlanbox* planner_ = nullptr;

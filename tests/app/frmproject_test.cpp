@@ -185,8 +185,10 @@ TEST_F(FrmProjectTest, InvalidTimesAndTheMinimalUnitKeepTheDialogOpen) {
     // 08:05 rounds to 08:00: shorter than one slot. OK on the warning goes back to the field.
     dialogs.Queue(TDialogAnswer::Yes);
     Type(frm->edtEindtijd(), "805");
+    const int shown = dialogs.Texts().size();
     ClickOK();
     EXPECT_EQ(dialogs.LastText(), "Tussen 08:00 en 08:00 ligt niet de minimale tijdseenheid 0:15");
+    EXPECT_EQ(dialogs.Texts().size(), shown + 1);  // asked once
     EXPECT_TRUE(frm->isVisible());
     // 08:10 rounds to 08:15.
     Type(frm->edtEindtijd(), "810");

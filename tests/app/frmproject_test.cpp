@@ -422,4 +422,21 @@ TEST_F(FrmProjectTest, SpinWhileEditingStopsAtTheNeighbour) {
   EXPECT_EQ(block->ActionRect, (TXRect{1, 31, 1, 35}));
 }
 
+TEST_F(FrmProjectTest, StopwatchPastTheWeekKeepsTheRealDate) {
+  // Saturday 23:40 to Sunday 00:20: the Sunday belongs to the next week, which the planner
+  // does not show; that part is stored with its own date all the same.
+  double now = At(5, 23, 40);
+  hb::SetNowClock([&] { return now; });
+  WhenShown([&] {
+    QTest::mouseClick(frm->StopwatchButton(0), Qt::LeftButton);
+    now = At(6, 0, 20);
+    QTest::mouseClick(frm->StopwatchButton(2), Qt::LeftButton);
+    QTest::mouseClick(frm->btnCancel(), Qt::LeftButton);
+  });
+  frm->RunStopwatch(pb.get());
+  ASSERT_EQ(pb->Actions().size(), 1);
+  EXPECT_EQ(pb->Actions().first()->ActionRect.Left, 6);
+  EXPECT_EQ(Stored(), (QStringList{"2005-03-19 23:45-23:59", "2005-03-20 00:00-00:15"}));
+}
+
 }  // namespace

@@ -1,4 +1,5 @@
 #include "app/frmmain.h"
+#include "app/frmproject.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -547,6 +548,7 @@ void TfrmMain::ApplyPreferences() {
 }
 
 void TfrmMain::SetListViewMode(bool listMode) {
+  frmProject_->SetListViewMode(listMode);
   lvUren_->setVisible(listMode);
   pnlPlanner_->setVisible(!listMode);
   if (listMode) {

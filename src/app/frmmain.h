@@ -33,6 +33,7 @@ class TPersInstellingen;
 class TSingleInstance;
 class TfrmDateTimestampConverter;
 class TfrmInfo;
+class TfrmProject;
 class TfrmVoorkeuren;
 class TXAction;
 class TXCalendar;
@@ -51,6 +52,8 @@ class TfrmMain : public QMainWindow {
   // The converter window once Ctrl+Alt+F12 made it; the info window once activated.
   TfrmDateTimestampConverter* Converter() const { return frmConverter_; }
   TfrmInfo* Info() const { return frmInfo_; }
+  // The entry dialog for new and edited hour records, made with the window.
+  TfrmProject* ProjectDialog() const { return frmProject_; }
 
   // The area where the week planner goes, and the list view that can replace it.
   QWidget* PlannerArea() const { return pnlPlanner_; }
@@ -146,10 +149,7 @@ class TfrmMain : public QMainWindow {
   void ShowWeekOfTab(int index);
   void WirePlannerEvents();
   TBlockColors BlockColors() const;
-  // New records for the cells of a selection. Stands in for the entry dialog: each day of
-  // the selection gets one record per free run of cells, booked on the items of the last
-  // record made (or the first items the shown employee may book on).
-  void CreateRecordsForSelection(const TXRect& rect, QList<TXAction*>& created);
+  void CreateProjectDialog();
   void EndDragSelection(const TXRect& rect, bool insert);
   void EditBlock(TXAction* block);
   void ShowOverlapConflict(const TActieRec& rec);
@@ -187,8 +187,6 @@ class TfrmMain : public QMainWindow {
   bool loading_ = false;
   bool blinkOn_ = false;
   bool syncingList_ = false;
-  // Items of the last record made, for the next one.
-  qint64 lastKlant_ = 0, lastActiviteit_ = 0, lastProduct_ = 0;
   QLabel* lblTotaalUren_ = nullptr;
   QLabel* lblNormUren_ = nullptr;
   QCheckBox* chkTotalExclVoorlopig_ = nullptr;
@@ -197,6 +195,7 @@ class TfrmMain : public QMainWindow {
   TfrmVoorkeuren* frmVoorkeuren_ = nullptr;
   TfrmDateTimestampConverter* frmConverter_ = nullptr;  // made on the first Ctrl+Alt+F12
   TfrmInfo* frmInfo_ = nullptr;                           // made at the first activation
+  TfrmProject* frmProject_ = nullptr;
 
   bool activated_ = false;
   bool activationQueued_ = false;

@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "app/frmmain.h"
+#include "app/frmproject.h"
 #include "controls/calendar.h"
 #include "controls/planbox.h"
 #include "data/autorisatie.h"
@@ -133,6 +134,7 @@ void TfrmMain::CreateWeekControls() {
   pbxWeek_->viewport()->installEventFilter(this);
   lvUren_->viewport()->installEventFilter(this);
   WirePlannerEvents();
+  CreateProjectDialog();
 
   lvUren_->setContextMenuPolicy(Qt::CustomContextMenu);
   lvUren_->header()->setSectionsClickable(true);
@@ -222,6 +224,13 @@ void TfrmMain::ConnectWeekActions() {
   });
   on("actInvoerenStartWeek", [this] { Insert(false); });
   on("actWijzigen", [this] { EditBlock(pbxWeek_->SelectedAction()); });
+  on("actStopwatch", [this] {
+    if (WeekBlocked()) return;
+    SetCalendarDate(MomentToDate(NowMoment()));
+    frmProject_->RunStopwatch(pbxWeek_);
+    LoadWeek(true);
+    FillListView();
+  });
   on("actWissen", [this] { DeleteSelected(); });
   on("actWisheleweek", [this] { DeleteWholeWeek(); });
   on("actSelecteerAlles", [this] { SelectAll(); });
@@ -287,6 +296,7 @@ void TfrmMain::ApplyPlannerPreferences() {
   font.setPointSize(prefs_.FontSize > 0 ? prefs_.FontSize : 8);
   pbxWeek_->setFont(font);
   pbxWeek_->GridArea()->setFont(font);
+  frmProject_->CopyWerkz = prefs_.CopyWerkz;
   if (activated_) LoadWeek(true);
 }
 
@@ -553,64 +563,35 @@ void TfrmMain::PlannerRightClick(QWidget* sender) {
   }
 }
 
-void TfrmMain::CreateRecordsForSelection(const TXRect& rect, QList<TXAction*>& created) {
-  TdmDBase* dm = DmDBase();
-  if (!dm) return;
-  // The items of the last record made when he may still book on them, else the first ones.
-  auto pick = [](TStamList& authorised, TStamList& all, qint64 last) -> TStamObjPtr {
-    if (last != 0 && authorised.FindById(last)) return all.FindById(last);
-    if (authorised.Count() > 0) {
-      if (TStamObjPtr item = all.FindById(authorised.Items(0)->ID)) return item;
-      return authorised.Items(0);
-    }
-    return nullptr;
+void TfrmMain::CreateProjectDialog() {
+  frmProject_ = new TfrmProject(this);
+  frmProject_->setObjectName("frmProject");
+  frmProject_->MainWindow = this;
+  frmProject_->CopyWerkz = prefs_.CopyWerkz;
+  frmProject_->OnNewRecord = [this](std::unique_ptr<TActieRec> rec) {
+    return weekList_[weekList_.Add(std::move(rec))];
   };
-  const TStamObjPtr klant = pick(AutorKlanten(), StamKlanten(), lastKlant_);
-  const TStamObjPtr activ = pick(AutorActiviteiten(), StamActiviteiten(), lastActiviteit_);
-  const TStamObjPtr prod = pick(AutorProducten(), StamProducten(), lastProduct_);
-  const TStamObjPtr employee = StamMedewerkers().FindById(CurrentMedewerker().ID);
-  TMainObj& m = MainObj();
-  for (int column = rect.Left; column <= rect.Right; ++column) {
-    TXActionList blocks;
-    pbxWeek_->FillFreeCells({column, rect.Top, column, rect.Bottom}, blocks);
-    for (TXAction* block : blocks) {
-      auto rec = std::make_unique<TActieRec>();
-      if (employee) rec->Medewerker = employee;
-      if (klant) rec->Klant = klant;
-      if (activ) rec->Activiteit = activ;
-      if (prod) rec->Product = prod;
-      const TXRect& r = block->ActionRect;
-      rec->Start = m.CellToDateTime(r.Top, column);
-      rec->Stop = m.CellToDateTime(r.Bottom + 1, column);
-      block->ActionObj = rec.get();
-      weekList_.Add(std::move(rec));
-      pbxWeek_->AddAction(block);
-      block->show();
-      created << block;
-    }
-  }
-  if (klant) lastKlant_ = klant->ID;
-  if (activ) lastActiviteit_ = activ->ID;
-  if (prod) lastProduct_ = prod->ID;
+  frmProject_->OnStopwatchBlock = [this](TXAction* block) {
+    ComposeBlock(block);
+    pbxWeek_->SelectAction(block);
+    CalcTotals();
+  };
 }
 
-void TfrmMain::EndDragSelection(const TXRect& rect, bool /*insert*/) {
+void TfrmMain::EndDragSelection(const TXRect& rect, bool insert) {
   const QList<TXAction*> before = selection_;
   selection_.clear();
   for (TXAction* b : before) ComposeBlock(b);
   const QTreeWidgetItem* current = lvUren_->currentItem();
   const int currentRecNr = current ? current->data(0, kRecNrRole).toInt() : -1;
 
-  QList<TXAction*> created;
-  CreateRecordsForSelection(rect, created);
-  if (!created.isEmpty() && prefs_.WarnOverlap) {
-    QMap<int, int> perColumn;
-    bool moved = false;
-    for (TXAction* b : created) {
-      ++perColumn[b->ActionRect.Left];
-      moved = moved || b->ActionRect.Top != rect.Top || b->ActionRect.Bottom != rect.Bottom;
-    }
-    const bool split = std::any_of(perColumn.begin(), perColumn.end(), [](int n) { return n > 1; });
+  bool split = false;
+  TXActionList created;
+  const bool ok = frmProject_->NewFromSelection(rect, pbxWeek_, split, created, insert);
+  if (ok && prefs_.WarnOverlap) {
+    const bool moved = std::any_of(created.begin(), created.end(), [&rect](TXAction* b) {
+      return b->ActionRect.Top != rect.Top || b->ActionRect.Bottom != rect.Bottom;
+    });
     if (split) {
       Dialogs().Information(kTitle, Tr("Let op: periode overlapt reeds bestaande tijdsblokken"));
     } else if (moved) {
@@ -623,6 +604,15 @@ void TfrmMain::EndDragSelection(const TXRect& rect, bool /*insert*/) {
     ComposeBlock(b);
   }
   CalcTotals();
+  if (ok && frmProject_->MasterDataChanged()) {
+    try {
+      ReloadAll();
+      LoadWeek(true);
+      created.clear();  // the week's blocks were made anew
+    } catch (...) {
+      // A failed reload leaves the week as it is; the next load tries again.
+    }
+  }
   FillListView();
   if (!created.isEmpty()) {
     SelectListRow(RecordOf(created.last())->RecNr);
@@ -644,12 +634,23 @@ void TfrmMain::ShowOverlapConflict(const TActieRec& rec) {
 void TfrmMain::EditBlock(TXAction* block) {
   TActieRec* rec = RecordOf(block);
   if (WeekBlocked() || !rec) return;
-  // The block's cells follow its record; the entry dialog edits the record here.
   TMainObj& m = MainObj();
   const int column = TMainObj::DayColumn(rec->Start);
   block->ActionRect = {column, m.TimeToRow(false, rec->Start), column,
                        m.TimeToRow(true, rec->Stop)};
-  ComposeBlock(block);
+  pbxWeek_->setEnabled(false);
+  const bool ok = frmProject_->EditBlock(block, pbxWeek_);
+  pbxWeek_->setEnabled(true);
+  if (ok) {
+    frmProject_->FillRecord(*rec, block->ActionRect);
+    ComposeBlock(block);
+    // Stores the whole record with the period of the rectangle; the block moves there
+    // unless that overlaps another block.
+    pbxWeek_->EditAction(block);
+    CalcTotals();
+    if (frmProject_->MasterDataChanged()) tmrUpdateStamLists_->start();
+  }
+  FillListView();
   SelectListRow(rec->RecNr);
 }
 

@@ -1,16 +1,23 @@
-// The main window on a real data folder: week navigation, blocks drawn, moved, resized and
-// deleted with the mouse and keys and found in URUREN.DBF, zoom, blocking, Insert, paste.
+// The main window on a real data folder: week navigation, blocks drawn (through the entry
+// dialog), edited, moved, resized and deleted with the mouse and keys and found in
+// URUREN.DBF, zoom, blocking, Insert, paste.
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include "app/frmmain.h"
+#include "app/frmproject.h"
 #include "app/mainlogic.h"
 #include "controls/planbox.h"
 #include "data/datafixture.h"
@@ -79,17 +86,38 @@ class WeekViewTest : public ::testing::Test {
     const auto& g = Pb()->Geometry();
     return {col * g.ColWidth + g.ColWidth / 2, row * g.RowHeight + dy};
   }
-  // Drags a selection from the top of one cell to the bottom of another.
-  void DrawBlock(int col, int top, int bottom) {
+  hb::TfrmProject* Dlg() { return frm->ProjectDialog(); }
+  // Runs `steps` once the modal entry dialog is up and active; a dialog still open after
+  // them is cancelled, so that a test never waits for it.
+  void WhenDialogShown(std::function<void()> steps) {
+    QTimer::singleShot(0, Dlg(), [this, steps] {
+      shownDialogs++;
+      Dlg()->activateWindow();
+      EXPECT_TRUE(QTest::qWaitForWindowActive(Dlg()));
+      steps();
+      if (Dlg()->isVisible()) Dlg()->reject();
+    });
+  }
+  void ClickOK() { QTest::mouseClick(Dlg()->btnOK(), Qt::LeftButton); }
+  // Types into a dialog field as the user does: enter it, replace its text.
+  static void Type(QLineEdit* field, const QString& text) {
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, text);
+  }
+  // Drags a selection from the top of one cell to the bottom of another and answers the entry
+  // dialog with `steps` (OK as proposed when none are given).
+  void DrawBlock(int col, int top, int bottom, std::function<void()> steps = nullptr) {
     Pb()->verticalScrollBar()->setValue(top * Pb()->Geometry().RowHeight);
     QTest::mousePress(Grid(), Qt::LeftButton, {}, CellPoint(col, top));
     QTest::mouseMove(Grid(), CellPoint(col, top + 1));
     const QPoint end = CellPoint(col, bottom);
     QTest::mouseMove(Grid(), end);
+    WhenDialogShown(steps ? steps : [this] { ClickOK(); });
     QTest::mouseRelease(Grid(), Qt::LeftButton, {}, end);
   }
 
-  // "recno start-stop" of the live rows of URUREN.DBF, read by an independent reader.
+  // "date start-stop werkz" of the live rows of URUREN.DBF, read by an independent reader.
   QStringList StoredPeriods() {
     QProcess py;
     py.start("/usr/bin/python3",
@@ -100,7 +128,8 @@ class WeekViewTest : public ::testing::Test {
               "for r in t:\n"
               "  a = e + datetime.timedelta(seconds=int(r['START']))\n"
               "  b = e + datetime.timedelta(seconds=int(r['STOP']))\n"
-              "  print(a.strftime('%Y-%m-%d %H:%M') + '-' + b.strftime('%H:%M'))\n",
+              "  w = str(r.get('WERKZ') or '').strip()\n"
+              "  print((a.strftime('%Y-%m-%d %H:%M') + '-' + b.strftime('%H:%M') + ' ' + w).strip())\n",
               folder.Data("URUREN.DBF")});
     py.waitForFinished();
     return QString::fromUtf8(py.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
@@ -114,6 +143,7 @@ class WeekViewTest : public ::testing::Test {
   std::unique_ptr<hb::TdmDBase> dm;
   std::unique_ptr<hb::TSingleInstance> instance;
   std::unique_ptr<hb::TfrmMain> frm;
+  int shownDialogs = 0;
 };
 
 TEST_F(WeekViewTest, NavigationThroughCalendarTabsAndKeys) {
@@ -267,10 +297,117 @@ TEST_F(WeekViewTest, BlockedWeekRefusesEdits) {
 TEST_F(WeekViewTest, InsertProposesFromTheWorkStartOfToday) {
   // Today Wednesday 16 March 2005 at 10:17; no records, no right-click.
   hb::SetNowClock([] { return hb::DateToMoment(QDate(2005, 3, 16)) + (10 * 60 + 17) / 1440.0; });
+  WhenDialogShown([this] {
+    EXPECT_TRUE(Dlg()->DayBox(3)->isChecked());
+    EXPECT_EQ(Dlg()->edtStarttijd()->text(), "07:45");
+    ClickOK();
+  });
   QTest::keyClick(Pb(), Qt::Key_Insert);
+  EXPECT_EQ(shownDialogs, 1);
   EXPECT_EQ(StoredPeriods(), QStringList{"2005-03-16 07:45-08:45"});
   ASSERT_EQ(Pb()->Actions().size(), 1);
   EXPECT_EQ(Pb()->Actions().first()->ActionRect, (TXRect{3, 31, 3, 34}));
+}
+
+TEST_F(WeekViewTest, SelectionOpensTheEntryDialogAndStoresWhatIsTyped) {
+  // Cancel makes nothing.
+  DrawBlock(2, 36, 39, [] {});
+  EXPECT_EQ(shownDialogs, 1);
+  EXPECT_TRUE(Pb()->Actions().isEmpty());
+  EXPECT_TRUE(StoredPeriods().isEmpty());
+
+  // Tuesday 09:00-10:00 proposed; a later start and a description typed, OK.
+  DrawBlock(2, 36, 39, [this] {
+    EXPECT_TRUE(Dlg()->DayBox(2)->isChecked());
+    EXPECT_FALSE(Dlg()->DayBox(1)->isChecked());
+    EXPECT_EQ(Dlg()->edtStarttijd()->text(), "09:00");
+    EXPECT_EQ(Dlg()->edtEindtijd()->text(), "10:00");
+    Type(Dlg()->edtStarttijd(), "930");
+    Type(Dlg()->edtWerkzaamheden(), "Overleg");
+    ClickOK();
+  });
+  EXPECT_EQ(StoredPeriods(), QStringList{"2005-03-15 09:30-10:00 Overleg"});
+  ASSERT_EQ(Pb()->Actions().size(), 1);
+  TXAction* block = Pb()->Actions().first();
+  EXPECT_EQ(block->ActionRect, (TXRect{2, 38, 2, 39}));
+  ASSERT_EQ(frm->WeekList().Count(), 1);
+  EXPECT_EQ(frm->RecordOf(block), frm->WeekList()[0]);
+  EXPECT_EQ(frm->TotalLabel()->text(), "0:30");
+  EXPECT_EQ(frm->ListView()->topLevelItemCount(), 1);
+
+  // A selection over that block splits the period around it.
+  prefs->WarnOverlap = true;
+  DrawBlock(2, 36, 41);
+  EXPECT_TRUE(dialogs.Texts().contains("Let op: periode overlapt reeds bestaande tijdsblokken"));
+  QStringList stored = StoredPeriods();
+  stored.sort();
+  EXPECT_EQ(stored, (QStringList{"2005-03-15 09:00-09:30", "2005-03-15 09:30-10:00 Overleg",
+                                 "2005-03-15 10:00-10:30"}));
+  EXPECT_EQ(Pb()->Actions().size(), 3);
+}
+
+TEST_F(WeekViewTest, DoubleClickEditsTheBlockThroughTheEntryDialog) {
+  DrawBlock(1, 32, 35);  // Monday 08:00-09:00
+  ASSERT_EQ(Pb()->Actions().size(), 1);
+  TXAction* block = Pb()->Actions().first();
+  const int recNr = frm->RecordOf(block)->RecNr;
+
+  // Cancel leaves it as it was.
+  WhenDialogShown([] {});
+  QTest::mouseDClick(block, Qt::LeftButton, {}, QPoint(block->width() / 2, 3));
+  EXPECT_EQ(shownDialogs, 2);
+  EXPECT_EQ(StoredPeriods(), QStringList{"2005-03-14 08:00-09:00"});
+
+  // Two hours later, with a description.
+  WhenDialogShown([this] {
+    EXPECT_FALSE(Pb()->isEnabled());
+    EXPECT_EQ(Dlg()->edtStarttijd()->text(), "08:00");
+    Type(Dlg()->edtStarttijd(), "1000");
+    Type(Dlg()->edtEindtijd(), "1100");
+    Type(Dlg()->edtWerkzaamheden(), "Ontwerp");
+    ClickOK();
+  });
+  QTest::mouseDClick(block, Qt::LeftButton, {}, QPoint(block->width() / 2, 3));
+  EXPECT_EQ(shownDialogs, 3);
+  EXPECT_TRUE(Pb()->isEnabled());
+  EXPECT_EQ(StoredPeriods(), QStringList{"2005-03-14 10:00-11:00 Ontwerp"});
+  EXPECT_EQ(block->ActionRect, (TXRect{1, 40, 1, 43}));
+  EXPECT_EQ(frm->RecordOf(block)->RecNr, recNr);
+  EXPECT_EQ(frm->TotalLabel()->text(), "1:00");
+
+  // Only the description changed: the record is stored all the same.
+  Pb()->SelectAction(block);
+  WhenDialogShown([this] {
+    Type(Dlg()->edtWerkzaamheden(), "Bouw");
+    ClickOK();
+  });
+  frm->Action("actWijzigen")->trigger();
+  EXPECT_EQ(StoredPeriods(), QStringList{"2005-03-14 10:00-11:00 Bouw"});
+}
+
+TEST_F(WeekViewTest, StopwatchGoesToTodaysWeekAndShowsWhatItBooked) {
+  // Today Tuesday 22 March 2005, week 12, while week 11 is shown.
+  const double day = hb::DateToMoment(QDate(2005, 3, 22));
+  double now = day + 9 / 24.0;
+  hb::SetNowClock([&] { return now; });
+  WhenDialogShown([&] {
+    EXPECT_EQ(frm->DisplayedWeek(), 12);
+    EXPECT_EQ(Dlg()->windowTitle(), "Real-time boeken");
+    Type(Dlg()->edtWerkzaamheden(), "Support");
+    QTest::mouseClick(Dlg()->StopwatchButton(0), Qt::LeftButton);
+    now = day + 10 / 24.0;
+    QTest::mouseClick(Dlg()->StopwatchButton(2), Qt::LeftButton);
+    EXPECT_EQ(Pb()->Actions().size(), 1);
+    EXPECT_EQ(frm->TotalLabel()->text(), "1:00");
+    QTest::mouseClick(Dlg()->btnCancel(), Qt::LeftButton);
+  });
+  frm->Action("actStopwatch")->trigger();
+  EXPECT_EQ(shownDialogs, 1);
+  EXPECT_EQ(frm->LoadedWeek(), 12);
+  EXPECT_EQ(StoredPeriods(), QStringList{"2005-03-22 09:00-10:00 Support"});
+  ASSERT_EQ(Pb()->Actions().size(), 1);
+  EXPECT_EQ(Pb()->Actions().first()->ActionRect, (TXRect{2, 36, 2, 39}));
+  EXPECT_EQ(frm->ListView()->topLevelItemCount(), 1);
 }
 
 }  // namespace

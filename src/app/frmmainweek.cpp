@@ -311,6 +311,21 @@ TBlockColors TfrmMain::BlockColors() const {
 
 // --- navigation ----------------------------------------------------------------------------
 
+namespace {
+
+// QTabBar only scrolls the selected tab into view and has no call to set the leftmost tab.
+// Selecting the last tab scrolls to the end; selecting `first` after that scrolls back until
+// `first` is at the left edge. The caller then selects the tab it wants, which stays where it
+// is as long as it is in view.
+void ScrollWeekTabs(QTabBar* tabs, int first) {
+  const int last = tabs->count() - 1;
+  if (tabs->currentIndex() == last) tabs->setCurrentIndex(0);
+  tabs->setCurrentIndex(last);
+  tabs->setCurrentIndex(first);
+}
+
+}  // namespace
+
 void TfrmMain::CalendarChanged() {
   const QDate date = calendar_->CalendarDate();
   if (!date.isValid()) return;
@@ -321,6 +336,7 @@ void TfrmMain::CalendarChanged() {
   const QDate monday = IsoWeekStart(displayedYear_, displayedWeek_);
   lblWeek_->setText(WeekLabelText(displayedWeek_, monday));
   settingTab_ = true;
+  ScrollWeekTabs(tabWeeknummers_, FirstVisibleTab(displayedWeek_));
   tabWeeknummers_->setCurrentIndex(displayedWeek_);
   settingTab_ = false;
   if (activated_) LoadWeek(false);

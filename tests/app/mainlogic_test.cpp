@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <utility>
+#include <vector>
 
 #include "data/flexfields.h"
 #include "platform/inifile.h"
@@ -47,9 +49,10 @@ TEST(MainLogic, WeekTabs) {
   EXPECT_EQ(hb::WeekStartOfTab(10, in2010), QDate(2010, 3, 8));
   // A Sunday belongs to the ISO week that starts the next day: Sunday 3 Jan 2010 -> 2010.
   EXPECT_EQ(hb::WeekStartOfTab(1, QDate(2010, 1, 3)), QDate(2010, 1, 4));
-  EXPECT_EQ(hb::FirstVisibleTab(2), 0);
-  EXPECT_EQ(hb::FirstVisibleTab(20), 17);
-  EXPECT_EQ(hb::FirstVisibleTab(53), 48);
+  // First visible tab: 0 up to tab 3, three before the selected tab up to tab 50, then 48.
+  for (const auto& [index, first] : std::vector<std::pair<int, int>>{
+           {0, 0}, {3, 0}, {4, 1}, {20, 17}, {50, 47}, {51, 48}, {52, 48}, {54, 48}})
+    EXPECT_EQ(hb::FirstVisibleTab(index), first) << index;
 }
 
 TEST(MainLogic, WeekBlocking) {

@@ -172,6 +172,29 @@ TEST_F(WeekViewTest, NavigationThroughCalendarTabsAndKeys) {
   EXPECT_EQ(frm->DisplayedWeek(), 53);
 }
 
+TEST_F(WeekViewTest, WeekTabStripShowsThreeTabsBeforeTheSelectedWeek) {
+  QTabBar* tabs = frm->WeekTabs();
+  // The leftmost tab wholly in view (a sliver of the tab before it may show under the
+  // strip's fade at the left edge).
+  auto firstVisible = [tabs] {
+    for (int i = 0; i < tabs->count(); ++i)
+      if (tabs->tabRect(i).left() >= 0) return i;
+    return -1;
+  };
+  struct Case {
+    QDate date;
+    int week, first;
+  };
+  // Forward past the end of the view, back to a week left of it, and back to the start.
+  for (const Case& c : {Case{QDate(2005, 7, 27), 30, 27}, Case{QDate(2005, 3, 16), 11, 8},
+                        Case{QDate(2005, 1, 12), 2, 0}, Case{QDate(2005, 2, 2), 5, 2}}) {
+    frm->SetCalendarDate(c.date);
+    EXPECT_EQ(tabs->currentIndex(), c.week);
+    EXPECT_EQ(firstVisible(), c.first) << c.week;
+    EXPECT_EQ(frm->DisplayedWeek(), c.week);  // the scrolling selected no other week
+  }
+}
+
 TEST_F(WeekViewTest, DrawMoveResizeAndDeleteAreStored) {
   DrawBlock(1, 32, 35);  // Monday 08:00-09:00
   ASSERT_EQ(Pb()->Actions().size(), 1);

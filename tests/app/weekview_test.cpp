@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QProcess>
 #include <QScrollBar>
@@ -193,6 +194,40 @@ TEST_F(WeekViewTest, WeekTabStripShowsThreeTabsBeforeTheSelectedWeek) {
     EXPECT_EQ(firstVisible(), c.first) << c.week;
     EXPECT_EQ(frm->DisplayedWeek(), c.week);  // the scrolling selected no other week
   }
+}
+
+TEST_F(WeekViewTest, RightClickOnABlockOpensThePopupOrEditsTheBlock) {
+  DrawBlock(1, 32, 35);
+  ASSERT_EQ(Pb()->Actions().size(), 1);
+  TXAction* block = Pb()->Actions().first();
+  QMenu* popup = frm->Menu("mnuPopup");
+  ASSERT_NE(popup, nullptr);
+  const int dialogsBefore = shownDialogs;  // the one that drew the block
+
+  // Without rightclickedit the popup opens; its items are read and it is closed from a timer.
+  QStringList items;
+  bool defaultBold = false, opened = false;
+  QTimer::singleShot(0, popup, [&] {
+    opened = popup->isVisible();
+    for (QAction* a : popup->actions()) items << (a->isSeparator() ? "-" : a->text());
+    defaultBold = popup->actions().value(0) && popup->actions()[0]->font().bold();
+    popup->close();
+  });
+  QTest::mouseClick(block, Qt::RightButton, {}, QPoint(block->width() / 2, 3));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !items.isEmpty(); }, 2000));
+  EXPECT_TRUE(opened);
+  EXPECT_EQ(items, (QStringList{"W&ijzigen", "-", "&Invoeren", "&Wissen"}));
+  EXPECT_TRUE(defaultBold);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !popup->isVisible(); }, 2000));
+  EXPECT_EQ(shownDialogs, dialogsBefore);
+
+  // With it, the same click edits the block in the entry dialog instead.
+  prefs->RightClickEdit = true;
+  WhenDialogShown([] {});
+  QTest::mouseClick(block, Qt::RightButton, {}, QPoint(block->width() / 2, 3));
+  EXPECT_EQ(shownDialogs, dialogsBefore + 1);
+  EXPECT_FALSE(popup->isVisible());
+  EXPECT_EQ(StoredPeriods(), QStringList{"2005-03-14 08:00-09:00"});
 }
 
 TEST_F(WeekViewTest, DrawMoveResizeAndDeleteAreStored) {

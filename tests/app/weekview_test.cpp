@@ -230,6 +230,34 @@ TEST_F(WeekViewTest, RightClickOnABlockOpensThePopupOrEditsTheBlock) {
   EXPECT_EQ(StoredPeriods(), QStringList{"2005-03-14 08:00-09:00"});
 }
 
+TEST_F(WeekViewTest, TotalsCheckBoxesAreStoredAndRecalculateTheTotal) {
+  DrawBlock(1, 32, 35);  // 1:00
+  DrawBlock(2, 32, 33, [this] {
+    QTest::mouseClick(Dlg()->chkVoorlopig(), Qt::LeftButton, {},
+                      Dlg()->chkVoorlopig()->rect().center());
+    ClickOK();
+  });  // 0:30, provisional
+  ASSERT_EQ(Pb()->Actions().size(), 2);
+  EXPECT_EQ(frm->TotalLabel()->text(), "1:30");
+
+  auto* exclVoorl = frm->findChild<QCheckBox*>("chkTotalExclVoorlopig");
+  auto* exclOverhead = frm->findChild<QCheckBox*>("chkTotalExclOverhead");
+  ASSERT_TRUE(exclVoorl && exclOverhead);
+  auto click = [](QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+  };
+  click(exclVoorl);
+  EXPECT_TRUE(exclVoorl->isChecked());
+  EXPECT_EQ(frm->TotalLabel()->text(), "1:00");
+  EXPECT_TRUE(hb::TIniFile(hb::Paths().PersonalIni).ReadBool("Totals", "ExclVoorl", false));
+  click(exclVoorl);
+  EXPECT_EQ(frm->TotalLabel()->text(), "1:30");
+  EXPECT_FALSE(hb::TIniFile(hb::Paths().PersonalIni).ReadBool("Totals", "ExclVoorl", true));
+
+  click(exclOverhead);
+  EXPECT_TRUE(hb::TIniFile(hb::Paths().PersonalIni).ReadBool("Totals", "ExclOverhead", false));
+}
+
 TEST_F(WeekViewTest, DrawMoveResizeAndDeleteAreStored) {
   DrawBlock(1, 32, 35);  // Monday 08:00-09:00
   ASSERT_EQ(Pb()->Actions().size(), 1);

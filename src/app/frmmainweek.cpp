@@ -137,8 +137,10 @@ void TfrmMain::CreateWeekControls() {
   CreateProjectDialog();
 
   lvUren_->setContextMenuPolicy(Qt::CustomContextMenu);
-  lvUren_->header()->setSectionsClickable(true);
+  // The window sorts the rows itself. setSortingEnabled(false) also makes the header
+  // unclickable, so the header is made clickable after it.
   lvUren_->setSortingEnabled(false);
+  lvUren_->header()->setSectionsClickable(true);
   connect(lvUren_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
     sortColumn_ = column;
     SortListView(column);

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -256,6 +257,56 @@ TEST_F(WeekViewTest, TotalsCheckBoxesAreStoredAndRecalculateTheTotal) {
 
   click(exclOverhead);
   EXPECT_TRUE(hb::TIniFile(hb::Paths().PersonalIni).ReadBool("Totals", "ExclOverhead", false));
+}
+
+TEST_F(WeekViewTest, ListViewSortsOnAHeaderClickAndFollowsThePlannerSelection) {
+  auto drawWith = [this](int col, int top, const QString& text) {
+    DrawBlock(col, top, top + 1, [this, text] {
+      Type(Dlg()->edtWerkzaamheden(), text);
+      ClickOK();
+    });
+  };
+  drawWith(2, 32, "alpha");  // Tuesday 08:00
+  drawWith(1, 36, "Beta");   // Monday 09:00
+  drawWith(1, 32, "gamma");  // Monday 08:00
+  ASSERT_EQ(Pb()->Actions().size(), 3);
+  frm->Action("actListView")->trigger();
+  QTreeWidget* list = frm->ListView();
+  ASSERT_TRUE(list->isVisible());
+  int werkz = -1;
+  for (int c = 0; c < list->columnCount(); ++c)
+    if (list->headerItem()->text(c) == "Werkzaamheden") werkz = c;
+  ASSERT_GE(werkz, 0);
+  auto column = [list](int c) {
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) texts << list->topLevelItem(i)->text(c);
+    return texts;
+  };
+  auto clickHeader = [list](int c) {
+    QHeaderView* header = list->header();
+    list->horizontalScrollBar()->setValue(header->sectionPosition(c));  // bring it into view
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(c) + 5, header->height() / 2));
+  };
+
+  // Date sorts on the date and then the start; other columns on their text, ignoring case.
+  clickHeader(0);
+  EXPECT_EQ(column(werkz), (QStringList{"gamma", "Beta", "alpha"}));
+  clickHeader(werkz);
+  EXPECT_EQ(column(werkz), (QStringList{"alpha", "Beta", "gamma"}));
+  clickHeader(werkz);  // ascending only
+  EXPECT_EQ(column(werkz), (QStringList{"alpha", "Beta", "gamma"}));
+
+  // Clicking a row selects its block in the planner.
+  QTreeWidgetItem* beta = list->topLevelItem(1);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(beta).center());
+  ASSERT_NE(Pb()->SelectedAction(), nullptr);
+  EXPECT_EQ(frm->RecordOf(Pb()->SelectedAction())->Werkz.trimmed(), "Beta");
+  // Moving to another row with the keyboard follows.
+  QTest::keyClick(list->viewport(), Qt::Key_Down);
+  ASSERT_NE(Pb()->SelectedAction(), nullptr);
+  EXPECT_EQ(frm->RecordOf(Pb()->SelectedAction())->Werkz.trimmed(), "gamma");
 }
 
 TEST_F(WeekViewTest, DrawMoveResizeAndDeleteAreStored) {

@@ -307,6 +307,18 @@ TEST_F(WeekViewTest, ListViewSortsOnAHeaderClickAndFollowsThePlannerSelection) {
   QTest::keyClick(list->viewport(), Qt::Key_Down);
   ASSERT_NE(Pb()->SelectedAction(), nullptr);
   EXPECT_EQ(frm->RecordOf(Pb()->SelectedAction())->Werkz.trimmed(), "gamma");
+
+  // And the other way: clicking a block in the planner makes its row the current one.
+  frm->Action("actListView")->trigger();
+  ASSERT_TRUE(Pb()->isVisible());
+  TXAction* alpha = nullptr;
+  for (TXAction* b : Pb()->Actions())
+    if (frm->RecordOf(b)->Werkz.trimmed() == "alpha") alpha = b;
+  ASSERT_NE(alpha, nullptr);
+  Pb()->verticalScrollBar()->setValue(32 * Pb()->Geometry().RowHeight);
+  QTest::mouseClick(alpha, Qt::LeftButton, {}, QPoint(alpha->width() / 2, 3));
+  ASSERT_NE(list->currentItem(), nullptr);
+  EXPECT_EQ(list->currentItem()->text(werkz), "alpha");
 }
 
 TEST_F(WeekViewTest, DrawMoveResizeAndDeleteAreStored) {

@@ -115,24 +115,7 @@ class FrmProjectTest : public ::testing::Test {
   }
 
   // "date start-stop werkz" of the live rows of URUREN.DBF, read by an independent reader.
-  QStringList Stored() {
-    QProcess py;
-    py.start("/usr/bin/python3",
-             {"-c",
-              "import sys, dbfread, datetime\n"
-              "t = dbfread.DBF(sys.argv[1], ignore_missing_memofile=True)\n"
-              "e = datetime.datetime(1995, 1, 1)\n"
-              "rows = []\n"
-              "for r in t:\n"
-              "  a = e + datetime.timedelta(seconds=int(r['START']))\n"
-              "  b = e + datetime.timedelta(seconds=int(r['STOP']))\n"
-              "  w = str(r.get('WERKZ') or '').strip()\n"
-              "  rows.append((a.strftime('%Y-%m-%d %H:%M') + '-' + b.strftime('%H:%M') + ' ' + w).strip())\n"
-              "print('\\n'.join(sorted(rows)))\n",
-              folder.Data("URUREN.DBF")});
-    py.waitForFinished();
-    return QString::fromUtf8(py.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-  }
+  QStringList Stored() { return hbtest::StoredPeriods(folder.Data("URUREN.DBF"), true); }
 
   TWinDir windir;
   hbtest::TProgramFolder folder{"[Paths]\r\nData=data\\\r\n"};

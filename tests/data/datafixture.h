@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <ostream>
 
@@ -19,6 +21,28 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 }
 
 namespace hbtest {
+
+// "yyyy-mm-dd hh:nn-hh:nn werkz" of each live row of an hour table, read by an independent
+// reader (python3-dbfread); in file order, or sorted.
+inline QStringList StoredPeriods(const QString& dbf, bool sorted) {
+  QProcess py;
+  py.start("/usr/bin/python3",
+           {"-c",
+            "import sys, dbfread, datetime\n"
+            "t = dbfread.DBF(sys.argv[1], ignore_missing_memofile=True)\n"
+            "e = datetime.datetime(1995, 1, 1)\n"
+            "rows = []\n"
+            "for r in t:\n"
+            "  a = e + datetime.timedelta(seconds=int(r['START']))\n"
+            "  b = e + datetime.timedelta(seconds=int(r['STOP']))\n"
+            "  w = str(r.get('WERKZ') or '').strip()\n"
+            "  rows.append((a.strftime('%Y-%m-%d %H:%M') + '-' + b.strftime('%H:%M') + ' ' + w).strip())\n"
+            "if sys.argv[2] == 'sorted': rows.sort()\n"
+            "print('\\n'.join(rows))\n",
+            dbf, sorted ? "sorted" : "file"});
+  py.waitForFinished();
+  return QString::fromUtf8(py.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
 
 class TProgramFolder {
  public:

@@ -704,8 +704,7 @@ bool TvrtMetaDataset::ReindexMeta() {
 bool TvrtMetaDataset::PackMetaTable() {
   const QFileInfo info(MetaFilePath());
   const QString cdx = FindExistingFile(info.path() + "/" + info.completeBaseName() + ".CDX");
-  // Views stay away while the table is packed: none of them may open the memo file before
-  // the pack has given it the spelling the pack needs.
+  // Views stay away while the table is closed and packed.
   DisableControls();
   Close();
   SetExclusive(true);

@@ -23,18 +23,21 @@
 #include "app/frmconverter.h"
 #include "app/frmzoeken.h"
 #include "controls/calendar.h"
+#include "controls/planbox.h"
 #include "data/dmdbase.h"
 #include "data/flexfields.h"
 #include "data/stamlists.h"
 #include "platform/dialogservice.h"
 #include "platform/folders.h"
 #include "platform/inifile.h"
+#include "platform/printersetup.h"
 #include "platform/shellopen.h"
 #include "platform/singleinstance.h"
 #include "support/frminfo.h"
 #include "support/frmvoorkeuren.h"
 #include "support/persinstellingen.h"
 #include "util/calendarfuncs.h"
+#include "util/conversions.h"
 #include "util/formats.h"
 #include "util/pathcontext.h"
 #include "util/placement.h"
@@ -185,6 +188,19 @@ void TfrmMain::CreateActions() {
     frmInfo_->ShowInfo();
   });
   connect(actions_["actHelpContents"], &QAction::triggered, this, [] { ShellOpen(HelpFile()); });
+  connect(actions_["actWebsite"], &QAction::triggered, this, [] { ShellOpen(kWebsiteUrl); });
+  connect(actions_["actUpdatecheck"], &QAction::triggered, this, [] {
+    ShellOpen(UpdateCheckAddress(QLocale::system(), VersionText()));
+    ProgramIni().WriteString("System", "LastCheck",
+                             DateTimeToStamp(NowMoment()).trimmed());  // errors ignored
+  });
+  connect(actions_["actPrinterInstelling"], &QAction::triggered, this, [this] {
+    try {
+      PrinterSetup(this);
+    } catch (const std::exception& e) {
+      Dialogs().Error(kApplicationTitle, QString::fromLocal8Bit(e.what()));
+    }
+  });
   connect(actions_["actVorigeWeek"], &QAction::triggered, this, [this] {
     SetCalendarDate(IsoWeekStart(displayedYear_, displayedWeek_).addDays(-7));
   });
@@ -512,6 +528,7 @@ void TfrmMain::FormActivate() {
   actions_["actToolbar"]->setChecked(prefs_.Toolbar);
   actions_["actLangenamentonen"]->setChecked(prefs_.LongNames);
   actions_["actHints"]->setChecked(prefs_.Hints);
+  pbxWeek_->SetShowHint(prefs_.Hints);
 
   // The totals' check boxes follow the use of their fields.
   const struct {

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QShortcut>
+#include <QStyle>
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -131,6 +132,10 @@ void TfrmMain::CreateWeekControls() {
   pbxWeek_->setObjectName("pbxWeek");
   pbxWeek_->SetColCount(7);
   pnlPlanner_->layout()->addWidget(pbxWeek_);
+  // A picture on the corner button: its text does not fit the 32 x 24 pixels at every font.
+  pbxWeek_->SetCenterButtonIcon(
+      QIcon::fromTheme("zoom-fit-best", style()->standardIcon(QStyle::SP_TitleBarNormalButton))
+          .pixmap(16, 16));
   pbxWeek_->viewport()->installEventFilter(this);
   lvUren_->viewport()->installEventFilter(this);
   WirePlannerEvents();
@@ -252,7 +257,7 @@ void TfrmMain::ConnectWeekActions() {
     });
   }
   on("actLangenamentonen", [this] { LoadWeek(true); });
-  on("actHints", [this](bool hints) { pbxWeek_->setToolTipDuration(hints ? -1 : 0); });
+  on("actHints", [this](bool hints) { pbxWeek_->SetShowHint(hints); });
   on("actOtherUser", [this] {
     QString chosen;
     if (TfrmAndereGebruiker::Run(PrepareOtherEmployeeChoice(), chosen) && !chosen.isEmpty()) {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QUrl>
 #include <cmath>
 
 #include "data/flexfields.h"
@@ -242,6 +243,30 @@ bool ProposeInsert(const TActieList& week, const TMainObj& m, bool firstInsert,
   rect.Bottom = m.TimeToRow(true, e);
   rect.Left = rect.Right = TMainObj::DayColumn(q);
   return true;
+}
+
+// --- the maker's web pages -------------------------------------------------------------
+
+const char* const kWebsiteUrl = "https://www.hourbook.app/";
+const char* const kUpdateCheckUrl = "https://www.hourbook.app/updatecheck";
+
+QString UpdateCheckLanguage(const QLocale& locale) {
+  switch (locale.language()) {
+    case QLocale::Dutch:
+      return "NLD";
+    case QLocale::English:
+    case QLocale::C:  // the untranslated program texts are English
+      return "ENU";
+    default:
+      break;
+  }
+  const QString code = QLocale::languageToCode(locale.language(), QLocale::ISO639Part2T).toUpper();
+  return code.size() == 3 ? code : QString("ENU");
+}
+
+QString UpdateCheckAddress(const QLocale& locale, const QString& version) {
+  return QString(kUpdateCheckUrl) + "?lang=" + UpdateCheckLanguage(locale) +
+         "&prog=hblite&ver=" + QString::fromLatin1(QUrl::toPercentEncoding(version));
 }
 
 // --- clock ------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QLocale>
 #include <QString>
 #include <functional>
 
@@ -116,6 +117,18 @@ TInsertSettings ReadInsertSettings(const TIniFile& programIni);
 bool ProposeInsert(const TActieList& week, const TMainObj& mainObj, bool firstInsert,
                    double rememberedMoment, double now, const TInsertSettings& settings,
                    TXRect& rect);
+
+// --- the maker's web pages -------------------------------------------------------------
+
+// The product web site and the update-check page.
+extern const char* const kWebsiteUrl;
+extern const char* const kUpdateCheckUrl;
+
+// The language part of the update-check query: "NLD" for Dutch, "ENU" for English, otherwise
+// the locale language's three-letter code (ISO 639-2, upper case).
+QString UpdateCheckLanguage(const QLocale& locale);
+// kUpdateCheckUrl + "?lang=" + language + "&prog=hblite&ver=" + version.
+QString UpdateCheckAddress(const QLocale& locale, const QString& version);
 
 // --- clock ------------------------------------------------------------------------------
 

@@ -123,6 +123,9 @@ class TXPlanbox : public QScrollArea {
   TXActionStyle Style() const { return geo_.Style; }
   void SetStyle(TXActionStyle style);
   void SetCenterButtonIcon(const QPixmap& icon);
+  // Whether a block shows its caption as plain text in a hint while the mouse rests on it.
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool value) { showHint_ = value; }
 
   // --- events ---
   // The selection rectangle is shown or changed; SelText (at most 255 characters) is shown in it.
@@ -243,6 +246,7 @@ class TXPlanbox : public QScrollArea {
   TColor gridColor_ = 0x800000;
   TColor altGridColor_ = 0xFF0000;
   TColor gridLineColor_ = 0x0000FF;
+  bool showHint_ = true;
 
   QWidget* content_;
   QWidget* grid_;

@@ -1,5 +1,7 @@
 #include "controls/xaction.h"
+#include "controls/planbox.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -32,6 +34,22 @@ void TXAction::SetCaption(const QString& caption) {
   caption_ = caption;
   setToolTip(CaptionPlainText(caption));
   update();
+}
+
+bool TXAction::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    // The planner that holds the block decides whether blocks show hints.
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+      if (auto* planner = qobject_cast<TXPlanbox*>(w)) {
+        if (!planner->ShowHint()) {
+          event->ignore();
+          return true;
+        }
+        break;
+      }
+    }
+  }
+  return QWidget::event(event);
 }
 
 void TXAction::SetActionColor(TColor c) {

@@ -51,6 +51,7 @@ class TXAction : public QWidget {
   std::function<void(QWidget* Sender, Qt::MouseButtons Buttons)> OnDblClick;
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:

@@ -1,4 +1,5 @@
 #include "app/frmmain.h"
+#include "app/mainlogic.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +16,12 @@
 
 #include "platform/dialogservice.h"
 #include "platform/inifile.h"
+#include "platform/printersetup.h"
+#include "platform/shellopen.h"
 #include "platform/singleinstance.h"
 #include "support/persinstellingen.h"
 #include "testutil.h"
+#include "util/conversions.h"
 #include "util/pathcontext.h"
 #include "util/version.h"
 
@@ -131,6 +135,43 @@ TEST_F(FrmMainTest, WeekLabelAndTabsFollowTheCalendarDate) {
   frm->WeekTabs()->setCurrentIndex(0);
   EXPECT_EQ(frm->DisplayedYear(), 2005);
   EXPECT_EQ(frm->DisplayedWeek(), 52);
+}
+
+TEST_F(FrmMainTest, HelpMenuOpensTheMakersPagesAndPrinterSetUpReportsErrors) {
+  auto frm = Create({});
+  QStringList opened;
+  const hb::TShellOpenHook previous = hb::SetShellOpenHook([&](const QString& target) {
+    opened << target;
+    return true;
+  });
+  hb::SetNowClock([] { return hb::kEpoch + 1.5; });
+
+  frm->Action("actWebsite")->trigger();
+  frm->Action("actUpdatecheck")->trigger();
+  ASSERT_EQ(opened.size(), 2);
+  EXPECT_EQ(opened[0], hb::kWebsiteUrl);
+  EXPECT_EQ(opened[1], hb::UpdateCheckAddress(QLocale::system(), hb::VersionText()));
+  EXPECT_TRUE(opened[1].contains("&prog=hblite&ver=" + hb::VersionText()));
+  EXPECT_EQ(hb::ProgramIni().ReadString("System", "LastCheck"), "129600");
+
+  // The set-up dialog's choice is kept on the program's printer; a failure is shown.
+  int setups = 0;
+  const hb::TPrinterSetupHook previousSetup = hb::SetPrinterSetupHook([&](QPrinter& printer) {
+    EXPECT_EQ(&printer, &hb::ProgramPrinter());
+    if (++setups == 2) throw std::runtime_error("Printer niet gevonden");
+    return true;
+  });
+  frm->Action("actPrinterInstelling")->trigger();
+  EXPECT_FALSE(dialogs_.Texts().contains("Printer niet gevonden"));
+  frm->Action("actPrinterInstelling")->trigger();
+  EXPECT_EQ(setups, 2);
+  ASSERT_FALSE(dialogs_.Shown().isEmpty());
+  EXPECT_EQ(dialogs_.Shown().last().text, "Printer niet gevonden");
+  EXPECT_EQ(dialogs_.Shown().last().kind, hb::TDialogKind::Error);
+
+  hb::SetPrinterSetupHook(previousSetup);
+  hb::SetShellOpenHook(previous);
+  hb::SetNowClock(nullptr);
 }
 
 }  // namespace

@@ -40,6 +40,24 @@ TEST(MainLogic, ZoomStepsAndCaptions) {
   EXPECT_EQ(hb::FitCellSize(-20, 7, 100, 64), 64);
 }
 
+TEST(MainLogic, UpdateCheckQueryNamesTheLanguageOfTheLocale) {
+  const struct {
+    QLocale locale;
+    const char* language;
+  } cases[] = {
+      {QLocale(QLocale::Dutch, QLocale::Belgium), "NLD"},
+      {QLocale(QLocale::English, QLocale::UnitedKingdom), "ENU"},
+      {QLocale(QLocale::German, QLocale::Austria), "DEU"},
+      {QLocale(QLocale::French), "FRA"},
+      {QLocale::c(), "ENU"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(hb::UpdateCheckLanguage(c.locale), c.language) << c.locale.name().toStdString();
+  }
+  EXPECT_EQ(hb::UpdateCheckAddress(QLocale(QLocale::Dutch), "1.02.003"),
+            QString(hb::kUpdateCheckUrl) + "?lang=NLD&prog=hblite&ver=1.02.003");
+}
+
 TEST(MainLogic, WeekTabs) {
   // 2009 has 53 weeks, 2010 has 52.
   const QDate in2010(2010, 6, 9);

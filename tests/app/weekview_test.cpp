@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include "app/frmmain.h"
@@ -217,14 +219,33 @@ TEST_F(WeekViewTest, RightClickOnABlockOpensThePopupOrEditsTheBlock) {
 }
 
 TEST_F(WeekViewTest, TotalsCheckBoxesAreStoredAndRecalculateTheTotal) {
+  // The first activity becomes indirect work.
+  dm->StamFilter().SetLetter('A');
+  ASSERT_TRUE(dm->tblStam.Locate("OBJECT", "Activiteit1", 0));
+  dm->tblStam.Edit();
+  dm->tblStam.FieldByName("OVERHEAD")->SetAsString("I");
+  dm->tblStam.Post();
+  hb::ReloadAll();
+  frm->SelectEmployee(hb::CurrentMedewerker().Naam);
+
+  // The entry dialog proposes the values of the previous entry; each entry sets its own.
   DrawBlock(1, 32, 35);  // 1:00
-  DrawBlock(2, 32, 33, [this] {
+  DrawBlock(2, 32, 34, [this] {
+    Dlg()->cbxActiviteit()->setFocus();
+    QTest::keyClick(Dlg()->cbxActiviteit(), Qt::Key_Home);
+    EXPECT_EQ(Dlg()->cbxActiviteit()->currentText(), "Activiteit1");
+    ClickOK();
+  });  // 0:45, indirect
+  DrawBlock(3, 32, 33, [this] {
+    Dlg()->cbxActiviteit()->setFocus();
+    QTest::keyClick(Dlg()->cbxActiviteit(), Qt::Key_End);
+    EXPECT_EQ(Dlg()->cbxActiviteit()->currentText(), " ");
     QTest::mouseClick(Dlg()->chkVoorlopig(), Qt::LeftButton, {},
                       Dlg()->chkVoorlopig()->rect().center());
     ClickOK();
   });  // 0:30, provisional
-  ASSERT_EQ(Pb()->Actions().size(), 2);
-  EXPECT_EQ(frm->TotalLabel()->text(), "1:30");
+  ASSERT_EQ(Pb()->Actions().size(), 3);
+  EXPECT_EQ(frm->TotalLabel()->text(), "2:15");
 
   auto* exclVoorl = frm->findChild<QCheckBox*>("chkTotalExclVoorlopig");
   auto* exclOverhead = frm->findChild<QCheckBox*>("chkTotalExclOverhead");
@@ -232,16 +253,108 @@ TEST_F(WeekViewTest, TotalsCheckBoxesAreStoredAndRecalculateTheTotal) {
   auto click = [](QCheckBox* box) {
     QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
   };
+  auto stored = [](const char* key) {
+    return hb::TIniFile(hb::Paths().PersonalIni).ReadString("Totals", key);
+  };
   click(exclVoorl);
   EXPECT_TRUE(exclVoorl->isChecked());
-  EXPECT_EQ(frm->TotalLabel()->text(), "1:00");
-  EXPECT_TRUE(hb::TIniFile(hb::Paths().PersonalIni).ReadBool("Totals", "ExclVoorl", false));
+  EXPECT_EQ(frm->TotalLabel()->text(), "1:45");
+  EXPECT_EQ(stored("ExclVoorl"), "1");
   click(exclVoorl);
-  EXPECT_EQ(frm->TotalLabel()->text(), "1:30");
-  EXPECT_FALSE(hb::TIniFile(hb::Paths().PersonalIni).ReadBool("Totals", "ExclVoorl", true));
+  EXPECT_EQ(frm->TotalLabel()->text(), "2:15");
+  EXPECT_EQ(stored("ExclVoorl"), "0");
 
   click(exclOverhead);
-  EXPECT_TRUE(hb::TIniFile(hb::Paths().PersonalIni).ReadBool("Totals", "ExclOverhead", false));
+  EXPECT_EQ(frm->TotalLabel()->text(), "1:30");
+  EXPECT_EQ(stored("ExclOverhead"), "1");
+  click(exclVoorl);
+  EXPECT_EQ(frm->TotalLabel()->text(), "1:00");
+}
+
+TEST_F(WeekViewTest, ListViewRightClickAndDoubleClickEditTheRowsBlock) {
+  auto drawWith = [this](int col, const QString& text) {
+    DrawBlock(col, 32, 33, [this, text] {
+      Type(Dlg()->edtWerkzaamheden(), text);
+      ClickOK();
+    });
+  };
+  drawWith(1, "maandag");
+  drawWith(2, "dinsdag");
+  ASSERT_EQ(Pb()->Actions().size(), 2);
+  frm->Action("actListView")->trigger();
+  QTreeWidget* list = frm->ListView();
+  ASSERT_TRUE(list->isVisible());
+  auto rowCentre = [list](int i) { return list->visualItemRect(list->topLevelItem(i)).center(); };
+  // Through the window, as the desktop delivers them: the context menu request and the
+  // double click come from the press and release sequence.
+  auto inWindow = [list, &rowCentre](int i) {
+    return list->viewport()->mapTo(list->window(), rowCentre(i));
+  };
+  auto rightClick = [&](int i) {
+    QTest::mouseClick(list->window()->windowHandle(), Qt::RightButton, {}, inWindow(i));
+  };
+  const int dialogsBefore = shownDialogs;
+
+  // Without rightclickedit the right button opens the popup.
+  QMenu* popup = frm->Menu("mnuPopup");
+  bool opened = false;
+  QTimer::singleShot(0, popup, [&] {
+    opened = popup->isVisible();
+    popup->close();
+  });
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(1));
+  rightClick(1);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return opened; }, 2000));
+  EXPECT_EQ(shownDialogs, dialogsBefore);
+
+  // With it the block of the selected row is edited.
+  prefs->RightClickEdit = true;
+  WhenDialogShown([this] {
+    Type(Dlg()->edtWerkzaamheden(), "dinsdag rechts");
+    ClickOK();
+  });
+  rightClick(1);
+  EXPECT_EQ(shownDialogs, dialogsBefore + 1);
+  EXPECT_TRUE(StoredPeriods().contains("2005-03-15 08:00-08:30 dinsdag rechts"))
+      << StoredPeriods().join('|').toStdString();
+
+  // A double click edits too; the edited row stays the current one after sorting.
+  WhenDialogShown([this] {
+    Type(Dlg()->edtWerkzaamheden(), "maandag dubbel");
+    ClickOK();
+  });
+  QTest::mouseDClick(list->window()->windowHandle(), Qt::LeftButton, {}, inWindow(0));
+  EXPECT_EQ(shownDialogs, dialogsBefore + 2);
+  EXPECT_TRUE(StoredPeriods().contains("2005-03-14 08:00-08:30 maandag dubbel"))
+      << StoredPeriods().join('|').toStdString();
+  ASSERT_NE(list->currentItem(), nullptr);
+  EXPECT_TRUE(list->currentItem()->text(0).startsWith("14-03-2005"))
+      << list->currentItem()->text(0).toStdString();
+}
+
+TEST_F(WeekViewTest, BlockHintsFollowTheMenuSwitch) {
+  DrawBlock(1, 32, 35, [this] {
+    Type(Dlg()->edtWerkzaamheden(), "Overleg");
+    ClickOK();
+  });
+  ASSERT_EQ(Pb()->Actions().size(), 1);
+  TXAction* block = Pb()->Actions().first();
+  auto hintShown = [block] {
+    QToolTip::hideText();
+    QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000);
+    QHelpEvent help(QEvent::ToolTip, QPoint(3, 3), block->mapToGlobal(QPoint(3, 3)));
+    QCoreApplication::sendEvent(block, &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+  };
+  EXPECT_TRUE(frm->Action("actHints")->isChecked());
+  EXPECT_TRUE(hintShown().contains("Overleg"));
+
+  frm->Action("actHints")->trigger();
+  EXPECT_EQ(hintShown(), "");
+  EXPECT_EQ(hb::TIniFile(hb::Paths().PersonalIni).ReadString("Grid", "Hints"), "0");
+  frm->Action("actHints")->trigger();
+  EXPECT_TRUE(hintShown().contains("Overleg"));
+  QToolTip::hideText();
 }
 
 TEST_F(WeekViewTest, ListViewSortsOnAHeaderClickAndFollowsThePlannerSelection) {

@@ -158,6 +158,8 @@ class TfrmMain : public QMainWindow {
   void RemoveListRow(int recNr);
   void SelectListRow(int recNr);
   void PlannerRightClick(QWidget* sender);
+  // Ctrl+Shift+Alt+F12: the master data lists to files, and the meta table window.
+  void DiagnosticDump();
 
   TSingleInstance& instance_;
   TPersInstellingen& prefs_;

@@ -288,6 +288,7 @@ void TfrmMain::ConnectWeekActions() {
       {QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { actions_["actVorigeWeek"]->trigger(); }},
       {QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { actions_["actHuidigeWeek"]->trigger(); }},
       {QKeySequence(Qt::Key_Home), [this] { pbxWeek_->CenterWorkPeriod(); }},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::ALT | Qt::Key_F12), [this] { DiagnosticDump(); }},
   };
   for (const auto& k : keys) {
     auto* shortcut = new QShortcut(k.keys, this);
@@ -911,6 +912,20 @@ void TfrmMain::SelectListRow(int recNr) {
     lvUren_->setCurrentItem(item);
     syncingList_ = was;
   }
+}
+
+// --- developer's key ---------------------------------------------------------------------
+
+void TfrmMain::DiagnosticDump() {
+  if (!DmDBase()) return;
+  // The five main master data lists as text in the program folder, then the meta table.
+  const QString folder = Paths().ProgramFolder;
+  StamMedewerkers().SaveToFile(folder + "lstMedew.tmp");
+  StamKlanten().SaveToFile(folder + "lstKlant.tmp");
+  StamActiviteiten().SaveToFile(folder + "lstAct.tmp");
+  StamProducten().SaveToFile(folder + "lstProd.tmp");
+  StamAfdelingen().SaveToFile(folder + "lstAfd.tmp");
+  DmDBase()->ShowMetaBrowser();
 }
 
 // --- idle update -------------------------------------------------------------------------

@@ -28,6 +28,7 @@
 #include "data/dmdbase.h"
 #include "data/stamlists.h"
 #include "data/termination.h"
+#include "data/vrtmetadataset.h"
 #include "platform/dialogservice.h"
 #include "platform/inifile.h"
 #include "platform/singleinstance.h"
@@ -663,6 +664,25 @@ namespace {
 
 // Pictures of a filled week at 100 % and 225 % for looking at (run on a real display, for
 // example under xvfb-run with --gtest_also_run_disabled_tests); writes /tmp/hb_week_*.png.
+TEST_F(WeekViewTest, DeveloperKeyWritesTheMasterDataListsAndOpensTheMetaTable) {
+  int browsed = 0;
+  hb::TvrtMetaDataset::SetBrowser([&](hb::TvrtMetaDataset&) { browsed++; });
+  QTest::keyClick(frm.get(), Qt::Key_F12,
+                  Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+  hb::TvrtMetaDataset::SetBrowser(nullptr);
+  EXPECT_EQ(browsed, 1);
+  for (const char* file : {"lstMedew.tmp", "lstKlant.tmp", "lstAct.tmp", "lstProd.tmp",
+                           "lstAfd.tmp"}) {
+    EXPECT_TRUE(QFile::exists(folder.Prog(file))) << file;
+  }
+  QFile klant(folder.Prog("lstKlant.tmp"));
+  ASSERT_TRUE(klant.open(QIODevice::ReadOnly));
+  const QStringList lines = QString::fromLocal8Bit(klant.readAll()).split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_TRUE(lines[0].startsWith("K,")) << lines[0].toStdString();
+  EXPECT_TRUE(lines[0].contains(",Klant1,kl1,")) << lines[0].toStdString();
+}
+
 TEST_F(WeekViewTest, DISABLED_ScreenshotOfAFilledWeek) {
   for (int day = 1; day <= 5; ++day) {
     DrawBlock(day, 32, 35);

@@ -428,6 +428,7 @@ void TfrmMain::ComposeBlock(TXAction* block) {
   block->SetBar2Color(look.Bar2);
   block->SetBar3Color(look.Bar3);
   block->SetCaption(look.Caption);
+  block->setToolTipDuration(hintHidePause_);  // [Options] HintHidePause
   block->update();
   UpdateListRow(block);
 }

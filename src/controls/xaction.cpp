@@ -1,9 +1,10 @@
 #include "controls/xaction.h"
-#include "controls/planbox.h"
 
 #include <QEvent>
 #include <QPainter>
 #include <algorithm>
+
+#include "controls/planbox.h"
 
 namespace hb {
 

@@ -17,8 +17,10 @@ TPrinterSetupHook& Hook() {
 }  // namespace
 
 QPrinter& ProgramPrinter() {
-  static QPrinter printer(QPrinter::HighResolution);
-  return printer;
+  // Kept until the process ends: freeing it after the application object is gone would
+  // reach into the print system's plugins, which are unloaded by then.
+  static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
+  return *printer;
 }
 
 TPrinterSetupHook SetPrinterSetupHook(TPrinterSetupHook hook) {

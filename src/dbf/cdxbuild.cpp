@@ -124,6 +124,7 @@ class TCdxTreeWriter {
 }  // namespace
 
 void TCdxTag::Build() {
+  DropCache();
   TIndexKeySource* src = file_.Source();
   if (!src) RaiseIndexError("Cannot find index tag %s", {name_});
   uint32_t count = src->RecordCount();
@@ -162,6 +163,7 @@ void TCdxTag::Build() {
 }
 
 void TCdxTag::BuildEmptyDirectory() {
+  DropCache();
   header_ = TCdxTagHeader();
   header_.KeyLength = kCdxDirKeyLength;
   header_.Options = kCdxOptDirectory;

@@ -151,11 +151,13 @@ std::unique_ptr<TIndexNode> TCdxTag::ReadNode(uint32_t offset, int level) {
   int64_t size = file_.FileSize();
   if (offset < kCdxHeaderSize || offset % kCdxBlock != 0 || offset + kCdxBlock > size)
     RaiseCorrupt(offset, "node outside the file");
-  uint8_t buf[kCdxBlock];
-  file_.Storage().ReadAt(offset, buf, sizeof buf);
   auto node = std::make_unique<TIndexNode>();
   node->Offset = offset;
   node->Level = level;
+  node->Epoch = cacheEpoch_;
+  if (Caching() && cache_.Take(offset, node->Image)) return node;
+  uint8_t buf[kCdxBlock];
+  file_.Storage().ReadAt(offset, buf, sizeof buf);
   std::string err = DecodeNode(buf, header_.KeyLength, Fill(), size, node->Image);
   if (!err.empty()) RaiseCorrupt(offset, err);
   return node;
@@ -192,9 +194,65 @@ void TCdxTag::WriteNode(TIndexNode& node) {
   node.Changed = false;
 }
 
+// ---- node cache -----------------------------------------------------------------------
+
+bool TCdxTag::TNodeCache::Take(uint32_t offset, TCdxNodeImage& out) {
+  auto it = index_.find(offset);
+  if (it == index_.end()) return false;
+  out = std::move(it->second->second);
+  spare_.splice(spare_.begin(), items_, it->second);
+  index_.erase(it);
+  return true;
+}
+
+void TCdxTag::TNodeCache::Put(uint32_t offset, TCdxNodeImage&& image) {
+  auto it = index_.find(offset);
+  if (it != index_.end()) {
+    it->second->second = std::move(image);
+    items_.splice(items_.begin(), items_, it->second);
+    return;
+  }
+  if (index_.size() >= kCachedNodes) {
+    auto last = std::prev(items_.end());
+    index_.erase(last->first);
+    last->second = TCdxNodeImage();
+    spare_.splice(spare_.begin(), items_, last);
+  }
+  if (spare_.empty()) spare_.emplace_front();
+  items_.splice(items_.begin(), spare_, spare_.begin());
+  items_.front().first = offset;
+  items_.front().second = std::move(image);
+  index_.emplace(offset, items_.begin());
+}
+
+void TCdxTag::TNodeCache::Clear() {
+  index_.clear();
+  items_.clear();
+  spare_.clear();
+}
+
+bool TCdxTag::Caching() const {
+  return !file_.Storage().Shared();
+}
+
+// A node leaving the path goes to the cache when it matches its block: the caller wrote it
+// if it was changed. A node read before the last DropCache may hold a change that was
+// never marked (an update broken off by an error), so it is let go.
+void TCdxTag::Retire(TIndexNode& node) {
+  if (!node.Changed && node.Epoch == cacheEpoch_ && Caching())
+    cache_.Put(node.Offset, std::move(node.Image));
+}
+
+void TCdxTag::DropCache() {
+  cache_.Clear();
+  ++cacheEpoch_;
+}
+
 void TCdxTag::ReleasePath() {
   while (!path_.empty()) {
-    if (path_.back()->Changed) WriteNode(*path_.back());
+    TIndexNode& node = *path_.back();
+    if (node.Changed) WriteNode(node);
+    Retire(node);
     path_.pop_back();
   }
 }
@@ -213,11 +271,11 @@ void TCdxTag::PushChild(uint32_t offset) {
   path_.push_back(std::move(node));
 }
 
-// Drops the nodes below level, writing back changed ones.
+// Drops the nodes below level; release writes back changed ones and keeps them.
 static void TruncatePath(std::vector<std::unique_ptr<TIndexNode>>& path, size_t keep,
-                         const std::function<void(TIndexNode&)>& write) {
+                         const std::function<void(TIndexNode&)>& release) {
   while (path.size() > keep) {
-    if (path.back()->Changed) write(*path.back());
+    release(*path.back());
     path.pop_back();
   }
   if (!path.empty()) path.back()->Child = nullptr;
@@ -244,7 +302,10 @@ bool TCdxTag::AdvanceLeaf() {
       return false;
     }
     ++path_[lvl]->Current;
-    TruncatePath(path_, lvl + 1, [this](TIndexNode& n) { WriteNode(n); });
+    TruncatePath(path_, lvl + 1, [this](TIndexNode& n) {
+      if (n.Changed) WriteNode(n);
+      Retire(n);
+    });
     PushChild(path_[lvl]->Entry(path_[lvl]->Current).Child);
     DescendEdge(true);
     if (Leaf()->Count() > 0) return true;
@@ -260,7 +321,10 @@ bool TCdxTag::RetreatLeaf() {
       return false;
     }
     --path_[lvl]->Current;
-    TruncatePath(path_, lvl + 1, [this](TIndexNode& n) { WriteNode(n); });
+    TruncatePath(path_, lvl + 1, [this](TIndexNode& n) {
+      if (n.Changed) WriteNode(n);
+      Retire(n);
+    });
     PushChild(path_[lvl]->Entry(path_[lvl]->Current).Child);
     DescendEdge(false);
     if (Leaf()->Count() > 0) return true;
@@ -536,7 +600,27 @@ std::vector<TIndexKeyData> TCdxTag::AllKeys() {
 
 // ---- updates --------------------------------------------------------------------------
 
+// An update broken off by an error may leave nodes on the path changed but not marked, or
+// the cache ahead of the file; the cache starts again from the file.
 bool TCdxTag::Insert(const TIndexKeyData& key) {
+  try {
+    return InsertKey(key);
+  } catch (...) {
+    DropCache();
+    throw;
+  }
+}
+
+bool TCdxTag::Delete(const TIndexKeyData& key) {
+  try {
+    return DeleteKey(key);
+  } catch (...) {
+    DropCache();
+    throw;
+  }
+}
+
+bool TCdxTag::InsertKey(const TIndexKeyData& key) {
   TPos pos = pos_;
   TIndexKeyData cur = current_;
   auto restore = [&] {
@@ -579,7 +663,7 @@ bool TCdxTag::Insert(const TIndexKeyData& key) {
   return true;
 }
 
-bool TCdxTag::Delete(const TIndexKeyData& key) {
+bool TCdxTag::DeleteKey(const TIndexKeyData& key) {
   TPos pos = pos_;
   TIndexKeyData cur = current_;
   Descend([](const TCdxEntry& e, const TIndexKeyData& t, bool) { return LowerEntry(e, t); }, key,
@@ -636,11 +720,13 @@ void TCdxTag::SplitNode(int level) {
     auto neighbour = ReadNode(static_cast<uint32_t>(node.Image.Left), node.Level);
     neighbour->Image.Right = static_cast<int32_t>(newOffset);
     WriteNode(*neighbour);
+    Retire(*neighbour);
   }
   node.Image.Left = static_cast<int32_t>(newOffset);
   node.Changed = true;
-  WriteImage(newOffset, left);
   TCdxEntry up{left.Entries.back().Key, left.Entries.back().RecNo, newOffset};
+  WriteImage(newOffset, left);
+  if (Caching()) cache_.Put(newOffset, std::move(left));
   if (level == 0) {
     uint32_t rootOffset = file_.Allocate(kCdxBlock);
     TCdxNodeImage root;
@@ -649,6 +735,7 @@ void TCdxTag::SplitNode(int level) {
     root.Entries = {up, TCdxEntry{entries.back().Key, entries.back().RecNo, node.Offset}};
     node.Image.Root = false;
     WriteImage(rootOffset, root);
+    if (Caching()) cache_.Put(rootOffset, std::move(root));
     header_.Root = rootOffset;
     WriteHeader();
     return;

@@ -10,12 +10,21 @@
 //       and are below every entry of the following children (deleting a leaf's last
 //       key may leave its entry above the highest key of the child, never below);
 //   (3) leaves may be empty after deletes; every walk passes over empty leaves.
+//
+// Node cache: on a file opened exclusively nobody else writes the tag's blocks, so decoded
+// nodes are kept after they leave the path (the most recently used ones, up to
+// kCachedNodes) and the next descent takes them instead of reading and decoding the block
+// again. A node is in the cache or on the path, never both, and goes to the cache only
+// when it matches its block on disk: after it was written, or when it was not changed. A
+// shared file is read from disk every time, since another handle may change it.
 #pragma once
 
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "dbf/cdxlayout.h"
@@ -29,6 +38,10 @@ class TCdxFile;
 
 class TCdxTag : public TIndexTag {
  public:
+  // Decoded nodes kept per tag of a file opened exclusively: the upper levels and the
+  // leaves where keys are being added, at most about 1.5 MB a tag.
+  static constexpr size_t kCachedNodes = 512;
+
   // A tag whose header lies at headerOffset; ReadHeader or a build fills it in.
   TCdxTag(TCdxFile& file, std::string name, uint32_t headerOffset, bool directory = false);
   ~TCdxTag() override;
@@ -95,6 +108,21 @@ class TCdxTag : public TIndexTag {
   std::vector<TIndexKeyData> AllKeys();
 
  private:
+  // Decoded node images by block offset, least recently used dropped first. Taking an
+  // image removes it; the list elements of taken images are kept for the next Put.
+  class TNodeCache {
+   public:
+    bool Take(uint32_t offset, TCdxNodeImage& out);
+    void Put(uint32_t offset, TCdxNodeImage&& image);
+    void Clear();
+
+   private:
+    using TItem = std::pair<uint32_t, TCdxNodeImage>;
+    std::list<TItem> items_;  // most recently used first
+    std::list<TItem> spare_;
+    std::unordered_map<uint32_t, std::list<TItem>::iterator> index_;
+  };
+
   enum class TPos { None, BeforeFirst, On, AfterLast };
   using TPred = bool (*)(const TCdxEntry&, const TIndexKeyData&, bool);
 
@@ -102,6 +130,11 @@ class TCdxTag : public TIndexTag {
   TIndexNode* Leaf() { return path_.empty() ? nullptr : path_.back().get(); }
   std::unique_ptr<TIndexNode> ReadNode(uint32_t offset, int level);
   void WriteNode(TIndexNode& node);
+  void Retire(TIndexNode& node);
+  bool Caching() const;
+  void DropCache();
+  bool InsertKey(const TIndexKeyData& key);
+  bool DeleteKey(const TIndexKeyData& key);
   void WriteImage(uint32_t offset, const TCdxNodeImage& image);
   TCdxLeafLayout LayoutFor(const std::vector<TCdxEntry>& entries);
   bool Fits(const TIndexNode& node);
@@ -135,6 +168,8 @@ class TCdxTag : public TIndexTag {
   std::unique_ptr<TIndexExpression> forExpr_;
 
   std::vector<std::unique_ptr<TIndexNode>> path_;
+  TNodeCache cache_;
+  uint32_t cacheEpoch_ = 0;  // nodes read before the last DropCache stay out of the cache
   TPos pos_ = TPos::None;
   bool onKey_ = false;
   bool bof_ = false;

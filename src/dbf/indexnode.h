@@ -3,7 +3,7 @@
 // A tag keeps only the nodes on the path from its root to the current key, one node per
 // level; each node knows its place in the file, its level on the path (0 is the root), the
 // entry the path goes through, and its neighbours on the path. A node that was changed is
-// written back before it is released.
+// written back before it is released (and may then go to the tag's node cache).
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,7 @@ class TIndexNode {
   TCdxNodeImage Image;
   int Current = 0;  // entry on the path; Count() when past the node's last entry
   bool Changed = false;
+  uint32_t Epoch = 0;  // the tag's cache generation when the node was read
   TIndexNode* Parent = nullptr;
   TIndexNode* Child = nullptr;
 

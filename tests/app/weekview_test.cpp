@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QProcess>
@@ -664,6 +666,56 @@ namespace {
 
 // Pictures of a filled week at 100 % and 225 % for looking at (run on a real display, for
 // example under xvfb-run with --gtest_also_run_disabled_tests); writes /tmp/hb_week_*.png.
+TEST_F(WeekViewTest, AnotherEmployeesWeekBlinksInTheCaptionUntilTheOwnIsShownAgain) {
+  DrawBlock(1, 32, 35);  // TEST's own record
+  EXPECT_FALSE(frm->Action("actEigenmedewerker")->isEnabled());
+  dm->StamFilter().SetLetter('M');
+  ASSERT_TRUE(dm->tblStam.Locate("OBJECT", "TEST", 0));
+  dm->tblStam.Edit();
+  dm->tblStam.FieldByName("TOEGANG")->SetAsString("B");
+  dm->tblStam.Post();
+  frm->SelectEmployee("TEST");
+  ASSERT_TRUE(frm->Action("actOtherUser")->isEnabled());
+
+  // The choice window lists the employees; picking one shows that employee's week.
+  QStringList offered;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dlg, nullptr);
+    auto* users = dlg->findChild<QListWidget*>("lbxUsers");
+    for (int i = 0; i < users->count(); ++i) offered << users->item(i)->text();
+    const auto found = users->findItems("Medewerker2", Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    const QPoint at =
+        users->viewport()->mapTo(dlg->window(), users->visualItemRect(found[0]).center());
+    QTest::mouseDClick(dlg->window()->windowHandle(), Qt::LeftButton, {}, at);
+    if (dlg->isVisible()) dlg->reject();  // never leave the test waiting
+  });
+  frm->Action("actOtherUser")->trigger();
+  EXPECT_TRUE(offered.contains("Medewerker2") && offered.contains("TEST"))
+      << offered.join(',').toStdString();
+  EXPECT_EQ(hb::CurrentMedewerker().Naam, "Medewerker2");
+  EXPECT_EQ(frm->windowTitle(), "Hourbook - Medewerker2");
+  EXPECT_TRUE(Pb()->Actions().isEmpty());
+  EXPECT_TRUE(frm->Action("actEigenmedewerker")->isEnabled());
+  QStringList captions;
+  for (int i = 0; i < 2; ++i) {
+    const QString before = frm->windowTitle();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frm->windowTitle() != before; }, 2000));
+    captions << frm->windowTitle();
+  }
+  EXPECT_TRUE(captions.contains("Hourbook - ")) << captions.join('|').toStdString();
+  EXPECT_TRUE(captions.contains("Hourbook - Medewerker2")) << captions.join('|').toStdString();
+
+  // "Eigen medewerker" brings back the own week and a steady caption.
+  frm->Action("actEigenmedewerker")->trigger();
+  EXPECT_EQ(frm->windowTitle(), "Hourbook - TEST");
+  EXPECT_EQ(Pb()->Actions().size(), 1);
+  EXPECT_FALSE(frm->Action("actEigenmedewerker")->isEnabled());
+  QTest::qWait(900);
+  EXPECT_EQ(frm->windowTitle(), "Hourbook - TEST");
+}
+
 TEST_F(WeekViewTest, DeveloperKeyWritesTheMasterDataListsAndOpensTheMetaTable) {
   int browsed = 0;
   hb::TvrtMetaDataset::SetBrowser([&](hb::TvrtMetaDataset&) { browsed++; });

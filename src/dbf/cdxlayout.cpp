@@ -1,5 +1,7 @@
 #include "dbf/cdxlayout.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace hb {
@@ -25,19 +27,36 @@ uint32_t Get32BE(const uint8_t* p) {
   return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
 }
 
-// Byte i of a key padded with the fill.
-inline char PaddedAt(const std::string& key, int i, char fill) {
-  return i < static_cast<int>(key.size()) ? key[i] : fill;
+// Length of the common prefix of a and b within their first n bytes. Neighbouring keys of
+// a leaf often share most of their bytes, so eight are compared at a time.
+int CommonPrefix(const char* a, const char* b, int n) {
+  int i = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; i + 8 <= n; i += 8) {
+      uint64_t x, y;
+      std::memcpy(&x, a + i, 8);
+      std::memcpy(&y, b + i, 8);
+      if (uint64_t d = x ^ y) return i + std::countr_zero(d) / 8;
+    }
+  }
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
 }
 
-// Duplicate and trailing counts of a key after the previous one of the node.
+// Duplicate and trailing counts of a key after the previous one of the node. The shared
+// prefix runs over the previous key's bytes, then over its fill (its padding).
 void LeafCounts(const std::string& prev, const std::string& key, int keyLength, char fill,
                 bool first, int& dup, int& trail) {
-  trail = keyLength - static_cast<int>(key.size());
+  int limit = static_cast<int>(key.size());
+  trail = keyLength - limit;
   dup = 0;
   if (first) return;
-  int limit = keyLength - trail;
-  while (dup < limit && PaddedAt(prev, dup, fill) == key[dup]) ++dup;
+  const char* k = key.data();
+  const char* p = prev.data();
+  int common = std::min(limit, static_cast<int>(prev.size()));
+  dup = CommonPrefix(p, k, common);
+  if (dup == common)
+    while (dup < limit && k[dup] == fill) ++dup;
 }
 
 bool ValidNodeOffset(int64_t offset, int64_t fileSize) {
@@ -133,15 +152,18 @@ int LeafStoredBytes(const std::string& prev, const std::string& key, int keyLeng
   return keyLength - dup - trail;
 }
 
-int LeafBytesNeeded(const std::vector<TCdxEntry>& entries, int keyLength, char fill,
-                    const TCdxLeafLayout& layout) {
+int LeafKeyBytes(const std::vector<TCdxEntry>& entries, int keyLength, char fill) {
   static const std::string none;  // an lvalue, so that the previous key is not copied
   int total = 0;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    total += layout.EntrySize + LeafStoredBytes(i ? entries[i - 1].Key : none, entries[i].Key,
-                                                keyLength, fill, i == 0);
-  }
+  for (size_t i = 0; i < entries.size(); ++i)
+    total += LeafStoredBytes(i ? entries[i - 1].Key : none, entries[i].Key, keyLength, fill, i == 0);
   return total;
+}
+
+int LeafBytesNeeded(const std::vector<TCdxEntry>& entries, int keyLength, char fill,
+                    const TCdxLeafLayout& layout) {
+  return static_cast<int>(entries.size()) * layout.EntrySize +
+         LeafKeyBytes(entries, keyLength, fill);
 }
 
 void EncodeLeaf(const TCdxNodeImage& node, int keyLength, char fill, const TCdxLeafLayout& l,
@@ -151,7 +173,6 @@ void EncodeLeaf(const TCdxNodeImage& node, int keyLength, char fill, const TCdxL
   Put16(out + 2, node.Entries.size());
   Put32(out + 4, static_cast<uint32_t>(node.Left));
   Put32(out + 8, static_cast<uint32_t>(node.Right));
-  Put16(out + 12, kCdxLeafArea - LeafBytesNeeded(node.Entries, keyLength, fill, l));
   Put32(out + 14, l.RecMask);
   out[18] = l.DupMask;
   out[19] = l.TrailMask;
@@ -174,6 +195,9 @@ void EncodeLeaf(const TCdxNodeImage& node, int keyLength, char fill, const TCdxL
     uint8_t* p = out + 24 + i * l.EntrySize;
     for (int b = 0; b < l.EntrySize; ++b) p[b] = (v >> (8 * b)) & 0xFF;
   }
+  // The free bytes: the key area less the entries and the key bytes stored above.
+  int used = static_cast<int>(node.Entries.size()) * l.EntrySize + (kCdxBlock - pos);
+  Put16(out + 12, kCdxLeafArea - used);
 }
 
 void EncodeInterior(const TCdxNodeImage& node, int keyLength, char fill, uint8_t* out) {

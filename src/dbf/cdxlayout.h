@@ -154,6 +154,10 @@ struct TCdxNodeImage {
   std::vector<TCdxEntry> Entries;
 };
 
+// Key bytes a leaf stores for its entries (after dropping shared prefixes and fill); the
+// same for every layout.
+int LeafKeyBytes(const std::vector<TCdxEntry>& entries, int keyLength, char fill);
+
 // Bytes the entries of a leaf take in its key area with the given layout (entries plus
 // stored key bytes).
 int LeafBytesNeeded(const std::vector<TCdxEntry>& entries, int keyLength, char fill,

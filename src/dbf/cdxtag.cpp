@@ -163,21 +163,30 @@ std::unique_ptr<TIndexNode> TCdxTag::ReadNode(uint32_t offset, int level) {
   return node;
 }
 
-TCdxLeafLayout TCdxTag::LayoutFor(const std::vector<TCdxEntry>& entries) {
+// The layout a leaf is written with; bytes (when given) receives what its entries take in
+// the key area with it. The stored key bytes do not depend on the layout, so they are
+// counted once.
+TCdxLeafLayout TCdxTag::LayoutFor(const std::vector<TCdxEntry>& entries, int* bytes) {
   uint64_t maxRec = 0;
   for (const TCdxEntry& e : entries) maxRec = std::max<uint64_t>(maxRec, e.RecNo);
   uint64_t limit = directory_ ? static_cast<uint64_t>(file_.FileSize())
                               : (file_.Source() ? file_.Source()->RecordCount() : 0);
+  int keyBytes = LeafKeyBytes(entries, header_.KeyLength, Fill());
+  int n = static_cast<int>(entries.size());
   TCdxLeafLayout l = LeafLayoutFor(header_.KeyLength, std::max(limit, maxRec), 2);
-  if (LeafBytesNeeded(entries, header_.KeyLength, Fill(), l) <= kCdxLeafArea) return l;
-  // The table grew past what this node's entries need; keep the node in one block.
-  return LeafLayoutFor(header_.KeyLength, maxRec, 2);
+  if (n * l.EntrySize + keyBytes > kCdxLeafArea) {
+    // The table grew past what this node's entries need; keep the node in one block.
+    l = LeafLayoutFor(header_.KeyLength, maxRec, 2);
+  }
+  if (bytes) *bytes = n * l.EntrySize + keyBytes;
+  return l;
 }
 
 bool TCdxTag::Fits(const TIndexNode& node) {
   if (!node.IsLeaf()) return node.Count() <= InteriorCapacity(header_.KeyLength);
-  return LeafBytesNeeded(node.Image.Entries, header_.KeyLength, Fill(),
-                         LayoutFor(node.Image.Entries)) <= kCdxLeafArea;
+  int bytes = 0;
+  LayoutFor(node.Image.Entries, &bytes);
+  return bytes <= kCdxLeafArea;
 }
 
 void TCdxTag::WriteImage(uint32_t offset, const TCdxNodeImage& image) {
@@ -690,10 +699,11 @@ void TCdxTag::SplitNode(int level) {
   const int kl = header_.KeyLength;
   if (node.IsLeaf()) {
     TCdxLeafLayout l = LayoutFor(entries);
+    static const std::string none;  // an lvalue, so that the previous key is not copied
     int run = 0;
     for (int i = 0; i < n; ++i) {
-      int size = l.EntrySize + LeafStoredBytes(i ? entries[i - 1].Key : std::string(),
-                                               entries[i].Key, kl, Fill(), i == 0);
+      int size = l.EntrySize +
+                 LeafStoredBytes(i ? entries[i - 1].Key : none, entries[i].Key, kl, Fill(), i == 0);
       if (run + size >= kSplitBytes) break;
       run += size;
       ++k;
@@ -702,7 +712,9 @@ void TCdxTag::SplitNode(int level) {
     k = std::clamp(k, 1, n - 1);
     auto fits = [&](int from, int to) {
       std::vector<TCdxEntry> part(entries.begin() + from, entries.begin() + to);
-      return LeafBytesNeeded(part, kl, Fill(), LayoutFor(part)) <= kCdxLeafArea;
+      int bytes = 0;
+      LayoutFor(part, &bytes);
+      return bytes <= kCdxLeafArea;
     };
     while (k < n - 1 && !fits(k, n)) ++k;  // the remainder must fit in the old block
     while (k > 1 && !fits(0, k)) --k;

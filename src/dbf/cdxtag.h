@@ -136,7 +136,7 @@ class TCdxTag : public TIndexTag {
   bool InsertKey(const TIndexKeyData& key);
   bool DeleteKey(const TIndexKeyData& key);
   void WriteImage(uint32_t offset, const TCdxNodeImage& image);
-  TCdxLeafLayout LayoutFor(const std::vector<TCdxEntry>& entries);
+  TCdxLeafLayout LayoutFor(const std::vector<TCdxEntry>& entries, int* bytes = nullptr);
   bool Fits(const TIndexNode& node);
   void PushChild(uint32_t offset);
   void LoadRoot();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <functional>
 
 namespace hb {
 namespace {
@@ -166,8 +167,34 @@ int LeafBytesNeeded(const std::vector<TCdxEntry>& entries, int keyLength, char f
          LeafKeyBytes(entries, keyLength, fill);
 }
 
-void EncodeLeaf(const TCdxNodeImage& node, int keyLength, char fill, const TCdxLeafLayout& l,
+void EncodeLeaf(const TCdxNodeImage& node, int keyLength, char fill, const TCdxLeafLayout& layout,
                 uint8_t* out) {
+  EncodeLeaf(node, keyLength, fill, [&](int) { return layout; }, out);
+}
+
+void EncodeLeaf(const TCdxNodeImage& node, int keyLength, char fill,
+                const std::function<TCdxLeafLayout(int keyBytes)>& choose, uint8_t* out) {
+  // The counts of every entry first: their sum decides the layout, which places the entries.
+  struct TCounts {
+    int Dup, Trail;
+  };
+  constexpr size_t kMost = kCdxLeafArea / 2;  // entries of at least two bytes
+  const size_t n = node.Entries.size();
+  TCounts local[kMost];
+  std::vector<TCounts> spill;
+  TCounts* counts = local;
+  if (n > kMost) {
+    spill.resize(n);
+    counts = spill.data();
+  }
+  static const std::string none;  // an lvalue, so that the previous key is not copied
+  int keyBytes = 0;
+  for (size_t i = 0; i < n; ++i) {
+    LeafCounts(i ? node.Entries[i - 1].Key : none, node.Entries[i].Key, keyLength, fill, i == 0,
+               counts[i].Dup, counts[i].Trail);
+    keyBytes += keyLength - counts[i].Dup - counts[i].Trail;
+  }
+  const TCdxLeafLayout l = choose(keyBytes);
   std::memset(out, 0, kCdxBlock);
   Put16(out + 0, node.Root ? 3 : 2);
   Put16(out + 2, node.Entries.size());
@@ -180,12 +207,10 @@ void EncodeLeaf(const TCdxNodeImage& node, int keyLength, char fill, const TCdxL
   out[21] = l.DupBits;
   out[22] = l.TrailBits;
   out[23] = l.EntrySize;
-  static const std::string none;  // an lvalue, so that the previous key is not copied
   int pos = kCdxBlock;
-  for (size_t i = 0; i < node.Entries.size(); ++i) {
+  for (size_t i = 0; i < n; ++i) {
     const TCdxEntry& e = node.Entries[i];
-    int dup, trail;
-    LeafCounts(i ? node.Entries[i - 1].Key : none, e.Key, keyLength, fill, i == 0, dup, trail);
+    int dup = counts[i].Dup, trail = counts[i].Trail;
     int stored = keyLength - dup - trail;
     pos -= stored;
     std::memcpy(out + pos, e.Key.data() + dup, stored);

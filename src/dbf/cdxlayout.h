@@ -77,6 +77,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -170,6 +171,10 @@ int LeafStoredBytes(const std::string& prev, const std::string& key, int keyLeng
 // Writes a leaf; the entries must fit (LeafBytesNeeded <= 488).
 void EncodeLeaf(const TCdxNodeImage& node, int keyLength, char fill, const TCdxLeafLayout& layout,
                 uint8_t* out);
+// The same with the layout chosen from the leaf's stored key bytes (LeafKeyBytes), which the
+// encoding counts anyway.
+void EncodeLeaf(const TCdxNodeImage& node, int keyLength, char fill,
+                const std::function<TCdxLeafLayout(int keyBytes)>& choose, uint8_t* out);
 
 // Writes an interior node; at most 500 / (keyLength + 8) entries.
 void EncodeInterior(const TCdxNodeImage& node, int keyLength, char fill, uint8_t* out);

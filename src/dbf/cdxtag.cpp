@@ -167,11 +167,15 @@ std::unique_ptr<TIndexNode> TCdxTag::ReadNode(uint32_t offset, int level) {
 // the key area with it. The stored key bytes do not depend on the layout, so they are
 // counted once.
 TCdxLeafLayout TCdxTag::LayoutFor(const std::vector<TCdxEntry>& entries, int* bytes) {
+  return LayoutFor(entries, LeafKeyBytes(entries, header_.KeyLength, Fill()), bytes);
+}
+
+TCdxLeafLayout TCdxTag::LayoutFor(const std::vector<TCdxEntry>& entries, int keyBytes,
+                                  int* bytes) {
   uint64_t maxRec = 0;
   for (const TCdxEntry& e : entries) maxRec = std::max<uint64_t>(maxRec, e.RecNo);
   uint64_t limit = directory_ ? static_cast<uint64_t>(file_.FileSize())
                               : (file_.Source() ? file_.Source()->RecordCount() : 0);
-  int keyBytes = LeafKeyBytes(entries, header_.KeyLength, Fill());
   int n = static_cast<int>(entries.size());
   TCdxLeafLayout l = LeafLayoutFor(header_.KeyLength, std::max(limit, maxRec), 2);
   if (n * l.EntrySize + keyBytes > kCdxLeafArea) {
@@ -192,7 +196,9 @@ bool TCdxTag::Fits(const TIndexNode& node) {
 void TCdxTag::WriteImage(uint32_t offset, const TCdxNodeImage& image) {
   uint8_t buf[kCdxBlock];
   if (image.Leaf)
-    EncodeLeaf(image, header_.KeyLength, Fill(), LayoutFor(image.Entries), buf);
+    EncodeLeaf(
+        image, header_.KeyLength, Fill(),
+        [&](int keyBytes) { return LayoutFor(image.Entries, keyBytes, nullptr); }, buf);
   else
     EncodeInterior(image, header_.KeyLength, Fill(), buf);
   file_.Storage().WriteAt(offset, buf, sizeof buf);

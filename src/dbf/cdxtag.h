@@ -137,6 +137,7 @@ class TCdxTag : public TIndexTag {
   bool DeleteKey(const TIndexKeyData& key);
   void WriteImage(uint32_t offset, const TCdxNodeImage& image);
   TCdxLeafLayout LayoutFor(const std::vector<TCdxEntry>& entries, int* bytes = nullptr);
+  TCdxLeafLayout LayoutFor(const std::vector<TCdxEntry>& entries, int keyBytes, int* bytes);
   bool Fits(const TIndexNode& node);
   void PushChild(uint32_t offset);
   void LoadRoot();

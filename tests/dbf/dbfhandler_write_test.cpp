@@ -332,7 +332,9 @@ TEST(DbfHandlerWrite, TwoHandlesInTwoProcessesKeepEveryTagConsistent) {
       t.GotoRecord(w->AppendedAt[i]);
       EXPECT_EQ(t.ReadTextByName("ID"), w->Appended[i]);
     }
-  // The processes really took turns: their appends alternate in the file.
+  // The processes really took turns: their appends alternate in the file. Three changes of
+  // owner (one process, the other, the first again) cannot come from one process finishing
+  // before the other began; how many more there are depends on the machine's load.
   int turns = 0;
   char last = 'S';
   for (char c : owners)
@@ -340,7 +342,7 @@ TEST(DbfHandlerWrite, TwoHandlesInTwoProcessesKeepEveryTagConsistent) {
       ++turns;
       last = c;
     }
-  EXPECT_GE(turns, 6) << owners;
+  EXPECT_GE(turns, 3) << owners;
 
   // The tags grew by splitting pages, and every tag agrees with the records.
   EXPECT_GE(QFile(QString::fromStdString(cdx)).size(), indexSize + 40 * 512);

@@ -34,12 +34,6 @@ using hb::TDialogAnswer;
 using hb::TXAction;
 using hb::TXRect;
 
-struct TWinDir {
-  QTemporaryDir Dir;
-  TWinDir() { qputenv("HOURBOOK_WINDIR", Dir.path().toUtf8()); }
-  ~TWinDir() { qunsetenv("HOURBOOK_WINDIR"); }
-};
-
 const QDate kMonday(2005, 3, 14);  // week 11 of 2005
 
 class FrmProjectTest : public ::testing::Test {
@@ -117,7 +111,7 @@ class FrmProjectTest : public ::testing::Test {
   // "date start-stop werkz" of the live rows of URUREN.DBF, read by an independent reader.
   QStringList Stored() { return hbtest::StoredPeriods(folder.Data("URUREN.DBF"), true); }
 
-  TWinDir windir;
+  hbtest::TWinDir windir;
   hbtest::TProgramFolder folder{"[Paths]\r\nData=data\\\r\n"};
   hb::TVrtDbfDataSet vrt;
   hb::TScriptedDialogs dialogs;

@@ -46,13 +46,6 @@ using hb::TDialogAnswer;
 using hb::TXAction;
 using hb::TXRect;
 
-// The Windows folder of the test, set before the program folder builds the path context.
-struct TWinDir {
-  QTemporaryDir Dir;
-  TWinDir() { qputenv("HOURBOOK_WINDIR", Dir.path().toUtf8()); }
-  ~TWinDir() { qunsetenv("HOURBOOK_WINDIR"); }
-};
-
 const QDate kMonday(2005, 3, 14);  // week 11 of 2005, a year of 52 weeks
 
 class WeekViewTest : public ::testing::Test {
@@ -127,7 +120,7 @@ class WeekViewTest : public ::testing::Test {
   // "date start-stop werkz" of the live rows of URUREN.DBF, read by an independent reader.
   QStringList StoredPeriods() { return hbtest::StoredPeriods(folder.Data("URUREN.DBF"), false); }
 
-  TWinDir windir;
+  hbtest::TWinDir windir;
   hbtest::TProgramFolder folder{"[Paths]\r\nData=data\\\r\n"};
   hb::TVrtDbfDataSet vrt;
   hb::TScriptedDialogs dialogs;

@@ -22,6 +22,14 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 
 namespace hbtest {
 
+// A Windows folder of the test's own (where the personal ini goes), set before the program
+// folder builds the path context.
+struct TWinDir {
+  QTemporaryDir Dir;
+  TWinDir() { qputenv("HOURBOOK_WINDIR", Dir.path().toUtf8()); }
+  ~TWinDir() { qunsetenv("HOURBOOK_WINDIR"); }
+};
+
 // "yyyy-mm-dd hh:nn-hh:nn werkz" of each live row of an hour table, read by an independent
 // reader (python3-dbfread); in file order, or sorted.
 inline QStringList StoredPeriods(const QString& dbf, bool sorted) {

@@ -39,9 +39,19 @@ class TDbfDataSet::THandler : public DBFObject {
   }
   QByteArray Bytes() const { return QByteArray(record_.data(), RecordLength()); }
 
-  // Runs fn on the handler's record buffer holding data.
+  // Whether the handler's record buffer already holds data, so that loading it would change
+  // nothing.
+  bool Holds(const QByteArray& data) const {
+    const size_t n = size_t(RecordLength());
+    return size_t(data.size()) >= n && record_.size() >= n &&
+           std::memcmp(record_.data(), data.constData(), n) == 0;
+  }
+
+  // Runs fn, which only reads, on the handler's record buffer holding data. Reading the
+  // record the handler stands on (the usual case while browsing) needs no save and restore.
   template <class F>
   auto With(const QByteArray& data, F&& fn) -> decltype(fn()) {
+    if (Holds(data)) return fn();
     TSaved saved = Save();
     Load(data);
     try {
@@ -97,9 +107,17 @@ namespace {
 const char* const kDefaultDirectory = "Default Directory";
 
 TBookmark BookmarkOf(uint32_t recNo) {
-  TBookmark b = QByteArray::number(recNo).rightJustified(10, ' ');
-  b.append('\0');
-  return b;
+  // The number right-aligned in 10 characters (a 32-bit number has at most 10 digits), then
+  // a zero byte; built in place, since every record read makes one.
+  char b[11];
+  std::memset(b, ' ', 10);
+  b[10] = '\0';
+  int i = 9;
+  do {
+    b[i--] = char('0' + recNo % 10);
+    recNo /= 10;
+  } while (recNo != 0);
+  return TBookmark(b, 11);
 }
 
 // The record number of a bookmark; 0 when it is none of ours.

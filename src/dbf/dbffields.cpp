@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 
 #include "dbf/memofile.h"
 #include "platform/codepage.h"
@@ -14,7 +15,7 @@ namespace hb {
 namespace {
 
 std::string TrimRight(std::string s) {
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
+  s.erase(s.find_last_not_of(std::string_view(" \0", 2)) + 1);
   return s;
 }
 
@@ -379,8 +380,13 @@ std::string TDbfFields::ReadText(int field) {
       return Trim(ReadRaw(field)) > "0" ? "--BINARY--" : "--binary--";
     case 'G':
       return Trim(ReadRaw(field)) > "0" ? "-GENERAL--" : "-general--";
-    default:
-      return TrimRight(ReadRaw(field));
+    default: {
+      // The stored text without trailing blanks and zero bytes, copied once.
+      const char* text = record_.data() + f.Offset;
+      size_t n = static_cast<size_t>(f.Width);
+      while (n > 0 && (text[n - 1] == ' ' || text[n - 1] == '\0')) --n;
+      return std::string(text, n);
+    }
   }
 }
 

@@ -67,9 +67,9 @@ const TCaseTables& CaseTables() {
 }
 
 QString ToQString(const char16_t (&high)[128], std::string_view bytes) {
-  QString out;
-  out.reserve(static_cast<qsizetype>(bytes.size()));
-  for (unsigned char c : bytes) out.append(QChar(c < 0x80 ? char16_t(c) : high[c - 0x80]));
+  QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  QChar* to = out.data();
+  for (unsigned char c : bytes) *to++ = QChar(c < 0x80 ? char16_t(c) : high[c - 0x80]);
   return out;
 }
 

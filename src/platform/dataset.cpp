@@ -187,8 +187,10 @@ void TDataSet::CloseForDestroy() {
 
 TField* TDataSet::FindField(const QString& name) const {
   const QString n = name.trimmed();
+  // Case folding keeps the length, so only names of the same length can match.
   for (const auto& f : fields_)
-    if (f->FieldName().compare(n, Qt::CaseInsensitive) == 0) return f.get();
+    if (f->FieldName().size() == n.size() && f->FieldName().compare(n, Qt::CaseInsensitive) == 0)
+      return f.get();
   return nullptr;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "data/dmdbase.h"
@@ -112,9 +113,13 @@ void TActieList::GetActieList(TDbfDataSet& table, const TStamObj& employee, doub
           // Other errors of positioning leave the table where it stands; the stop rules
           // below keep the load to this employee and week.
         }
+        // The fields are found once; a deletion or a question may reopen the table, after
+        // which they are found again.
+        std::optional<TActieFields> fields;
         while (!table.Eof()) {
-          if (table.FieldByName("MEDEWERKER")->AsString().trimmed() != idText) break;
-          const qint64 start = table.FieldByName("START")->AsString().trimmed().toLongLong();
+          if (!fields) fields.emplace(table);
+          if (fields->Medewerker->AsString().trimmed() != idText) break;
+          const qint64 start = fields->Start->AsString().trimmed().toLongLong();
           if (start < fromSec || start > toSec) break;
           if (table.RecordIsDeleted()) {
             table.Next();
@@ -122,10 +127,16 @@ void TActieList::GetActieList(TDbfDataSet& table, const TStamObj& employee, doub
           }
           auto record = std::make_unique<TActieRec>();
           // An invalid row has been deleted; the table stands on the row after it.
-          if (!record->GetActieRec(table)) continue;
-          if (!HasNoOverlap(*record) && record->AskDeleteConflict()) {
-            DeleteHourRow(table);
+          if (!record->GetActieRec(table, *fields)) {
+            fields.reset();
             continue;
+          }
+          if (!HasNoOverlap(*record)) {
+            fields.reset();
+            if (record->AskDeleteConflict()) {
+              DeleteHourRow(table);
+              continue;
+            }
           }
           Add(std::move(record));
           table.Next();

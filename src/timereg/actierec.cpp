@@ -116,17 +116,32 @@ void TActieRec::Assign(const TActieRec& source) {
 
 // ---- reading, writing, deleting
 
+TActieFields::TActieFields(const TDbfDataSet& table)
+    : Medewerker(table.FieldByName("MEDEWERKER")),
+      Klant(table.FieldByName("KLANT")),
+      Activiteit(table.FieldByName("ACTIVITEIT")),
+      Product(table.FieldByName("PRODUCT")),
+      Start(table.FieldByName("START")),
+      Stop(table.FieldByName("STOP")),
+      Status(table.FieldByName("STATUS")),
+      Werkz(table.FieldByName("WERKZ")),
+      Aantal(table.FieldByName("AANTAL")) {}
+
 bool TActieRec::GetActieRec(TDbfDataSet& table) {
+  return GetActieRec(table, TActieFields(table));
+}
+
+bool TActieRec::GetActieRec(TDbfDataSet& table, const TActieFields& fields) {
   RecNr = table.RecNo();
-  const QString medew = FieldStr(table, "MEDEWERKER");
-  const QString klant = FieldStr(table, "KLANT");
-  const QString activ = FieldStr(table, "ACTIVITEIT");
-  const QString prod = FieldStr(table, "PRODUCT");
-  Start = StampToDateTime(FieldStr(table, "START"));
-  Stop = StampToDateTime(FieldStr(table, "STOP"));
-  Voorlopig = FieldStr(table, "STATUS") == "V";
-  Werkz = FieldStr(table, "WERKZ").trimmed();
-  Aantal = table.FieldByName("AANTAL")->AsInteger();
+  const QString medew = fields.Medewerker->AsString();
+  const QString klant = fields.Klant->AsString();
+  const QString activ = fields.Activiteit->AsString();
+  const QString prod = fields.Product->AsString();
+  Start = StampToDateTime(fields.Start->AsString());
+  Stop = StampToDateTime(fields.Stop->AsString());
+  Voorlopig = fields.Status->AsString() == "V";
+  Werkz = fields.Werkz->AsString().trimmed();
+  Aantal = fields.Aantal->AsInteger();
 
   auto detail = [&] {
     return "M" + medew + "/" + "K" + klant + "/" + "A" + activ + "/" + "P" + prod + ": " +

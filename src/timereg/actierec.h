@@ -29,6 +29,23 @@
 namespace hb {
 
 class TDbfDataSet;
+class TField;
+
+// The hour table's fields that reading a record uses, found by name once for a run of reads
+// (raises like FieldByName when one is missing). Valid while the table keeps its fields: a
+// run that deletes rows or shows a dialog finds them again, since those may reopen the table.
+struct TActieFields {
+  explicit TActieFields(const TDbfDataSet& table);
+  TField* Medewerker;
+  TField* Klant;
+  TField* Activiteit;
+  TField* Product;
+  TField* Start;
+  TField* Stop;
+  TField* Status;
+  TField* Werkz;
+  TField* Aantal;
+};
 
 // Whether reading and writing dump each record to the log ([Debug] Get and Put of the
 // program ini, read at every week load).
@@ -63,6 +80,8 @@ class TActieRec {
   // Reads the table's current row. False when the row was invalid: it has been deleted and
   // the table stands on the row that followed it (Eof when there was none).
   bool GetActieRec(TDbfDataSet& table);
+  // The same with the fields found beforehand.
+  bool GetActieRec(TDbfDataSet& table, const TActieFields& fields);
   // Writes the record: a new one is appended (with START and STOP posted at once), a stored
   // one rewritten; then flushed and read back for verification. A start or stop of 0 writes
   // nothing (logged and shown): false. When the table is the data module's hour table it is

@@ -43,14 +43,7 @@ class FrmProjectTest : public ::testing::Test {
     hb::UsePersonalIni();
     hb::MainObj().Init();
     hb::LoadFlexFields();
-    {
-      hb::TScriptedDialogs dlg;
-      dlg.Queue(TDialogAnswer::Always);  // create the tables
-      dlg.Queue(TDialogAnswer::Yes);     // add the login name as employee
-      dm = std::make_unique<hb::TdmDBase>(vrt);
-      dm->Start({}, "TEST");
-      ASSERT_FALSE(hb::ApplicationTerminating()) << dlg.Texts().join('\n').toStdString();
-    }
+    ASSERT_EQ(hbtest::FirstStart(dm, vrt), "");
     hb::MainObj().SetDisplayedDate(kMonday);
     pb = std::make_unique<hb::TXPlanbox>();
     pb->SetColCount(7);

@@ -56,14 +56,7 @@ class WeekViewTest : public ::testing::Test {
     prefs = std::make_unique<hb::TPersInstellingen>();
     prefs->Load();
     hb::MainObj().Init();
-    {
-      hb::TScriptedDialogs dlg;
-      dlg.Queue(TDialogAnswer::Always);  // create the tables
-      dlg.Queue(TDialogAnswer::Yes);     // add the login name as employee
-      dm = std::make_unique<hb::TdmDBase>(vrt);
-      dm->Start({}, "TEST");
-      ASSERT_FALSE(hb::ApplicationTerminating()) << dlg.Texts().join('\n').toStdString();
-    }
+    ASSERT_EQ(hbtest::FirstStart(dm, vrt), "");
     instance = std::make_unique<hb::TSingleInstance>(
         QString("hbweek%1").arg(QCoreApplication::applicationPid()));
     frm = std::make_unique<hb::TfrmMain>(*instance, *prefs, hb::ParseCommandLine({}), "TEST");

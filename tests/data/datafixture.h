@@ -8,10 +8,14 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <memory>
 #include <ostream>
 
+#include "data/dmdbase.h"
+#include "data/termination.h"
 #include "data/vrtdbfdataset.h"
 #include "data/vrtmetadataset.h"
+#include "platform/dialogservice.h"
 #include "testutil.h"
 #include "util/pathcontext.h"
 
@@ -50,6 +54,19 @@ inline QStringList StoredPeriods(const QString& dbf, bool sorted) {
             dbf, sorted ? "sorted" : "file"});
   py.waitForFinished();
   return QString::fromUtf8(py.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+// The data module's first start on the data folder of the path context, logged in as "TEST":
+// the tables are created with their sample data and the login name is added as employee.
+// Empty when the start went through, otherwise the messages it showed.
+inline QString FirstStart(std::unique_ptr<hb::TdmDBase>& dm, hb::TVrtDbfDataSet& vrt) {
+  hb::TScriptedDialogs dlg;
+  dlg.Queue(hb::TDialogAnswer::Always);  // create the tables
+  dlg.Queue(hb::TDialogAnswer::Yes);     // add the login name as employee
+  dm = std::make_unique<hb::TdmDBase>(vrt);
+  dm->Start({}, "TEST");
+  if (!hb::ApplicationTerminating()) return QString();
+  return "start stopped: " + dlg.Texts().join('\n');
 }
 
 class TProgramFolder {

@@ -37,14 +37,7 @@ class HourTable : public ::testing::Test {
  protected:
   void SetUp() override {
     hb::ResetApplicationTermination();
-    {
-      TScriptedDialogs dlg;
-      dlg.Queue(TDialogAnswer::Always);  // create the tables
-      dlg.Queue(TDialogAnswer::Yes);     // add the login name as employee
-      dm = std::make_unique<hb::TdmDBase>(vrt);
-      dm->Start({}, "TEST");
-      ASSERT_FALSE(hb::ApplicationTerminating()) << dlg.Texts().join('\n').toStdString();
-    }
+    ASSERT_EQ(hbtest::FirstStart(dm, vrt), "");
     hb::ReloadAll();
     me = dm->LoginEmployeeId();
     hb::CurrentMedewerker().AssignEmployee(*hb::StamMedewerkers().FindById(me));
